@@ -1,0 +1,91 @@
+#include "cli/Session.h"
+
+#include <iostream>
+
+#include "emulator/Scenario.h"
+#include "emulator/VirtualClock.h"
+#include "os/linux/LinuxScsiPassThrough.h"
+#include "os/linux/SystemClock.h"
+
+namespace kxt::cli {
+namespace {
+
+class NoFirmware final : public os::FirmwareResources {
+public:
+    std::optional<std::span<const std::uint8_t>> Find(std::string_view,
+                                                      std::string_view) const override {
+        return std::nullopt;
+    }
+};
+
+class NoInterfaces final : public os::InterfaceListing {
+public:
+    std::vector<os::DevicePath> List(os::InterfaceKind) override { return {}; }
+};
+
+}  // namespace
+
+struct Session::Parts {
+    emulator::VirtualClock virtualClock;
+    os::linux_impl::SystemClock systemClock;
+    os::linux_impl::LinuxScsiPassThrough linuxScsi;
+    NoFirmware firmware;
+    NoInterfaces interfaces;
+};
+
+Session::~Session() = default;
+
+std::unique_ptr<Session> Session::Create(const SessionOptions& options, std::string& error) {
+    std::unique_ptr<Session> session(new Session());
+    session->options_ = options;
+    session->ui_.verbose = options.verbose;
+    session->parts_ = std::make_unique<Parts>();
+    Parts& parts = *session->parts_;
+    if (options.emulate.empty()) {
+        if (!options.trace.empty() || !options.saveFlash.empty()) {
+            error = "--trace and --save-flash need --emulate";
+            return nullptr;
+        }
+        session->platform_ = std::make_unique<os::Platform>(os::Platform{
+            parts.linuxScsi, parts.systemClock, parts.firmware, session->ui_, parts.interfaces});
+        return session;
+    }
+    session->bus_ = std::make_unique<emulator::EmulatedBus>(parts.virtualClock);
+    try {
+        emulator::LoadScenarioFile(options.emulate, *session->bus_);
+    } catch (const emulator::ScenarioError& scenarioError) {
+        error = scenarioError.what();
+        return nullptr;
+    }
+    session->platform_ = std::make_unique<os::Platform>(os::Platform{
+        *session->bus_, parts.virtualClock, parts.firmware, session->ui_, *session->bus_});
+    return session;
+}
+
+std::optional<os::DevicePath> Session::DefaultPath() {
+    if (!bus_ || bus_->Devices().empty()) {
+        return std::nullopt;
+    }
+    return bus_->Devices().front()->path;
+}
+
+bool Session::Finish() {
+    bool ok = true;
+    if (bus_ && !options_.trace.empty() && !bus_->WriteLog(options_.trace)) {
+        std::cerr << "kxtfw: cannot write the command log to " << options_.trace << '\n';
+        ok = false;
+    }
+    if (bus_ && !options_.saveFlash.empty() && !bus_->SaveFlashes(options_.saveFlash)) {
+        std::cerr << "kxtfw: cannot save the emulated flash into " << options_.saveFlash << '\n';
+        ok = false;
+    }
+    return ok;
+}
+
+std::string PermissionHint() {
+    return "the device refused access: run as root, or grant the program CAP_SYS_RAWIO and "
+           "read-write access to the /dev/sg node (the kernel refuses vendor commands to "
+           "ordinary users)";
+}
+
+}  // namespace kxt::cli

@@ -1,0 +1,21 @@
+#include <CLI/CLI.hpp>
+
+#include "cli/IdentifyCommand.h"
+#include "cli/Session.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"kxtfw: firmware update utility for Kavrix USB-to-SATA bridges"};
+    app.require_subcommand(1);
+    kxt::cli::SessionOptions options;
+    app.add_option("--emulate", options.emulate, "Use the emulated devices of a scenario file")
+        ->check(CLI::ExistingFile);
+    app.add_option("--trace", options.trace, "Write the emulated devices' command log to FILE");
+    app.add_option("--save-flash", options.saveFlash, "Save each emulated flash into DIR at exit");
+    app.add_flag("-v,--verbose", options.verbose, "Show debug traces");
+
+    int exitStatus = 0;
+    kxt::cli::AddIdentifyCommand(app, options, exitStatus);
+
+    CLI11_PARSE(app, argc, argv);
+    return exitStatus;
+}

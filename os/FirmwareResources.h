@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace kxt::os {
+
+// Firmware images carried inside the executable, found by type ("KXT850",
+// "KXT861", "FW") and name ("FW6701"). The bytes live as long as the program.
+class FirmwareResources {
+public:
+    virtual ~FirmwareResources() = default;
+    virtual std::optional<std::span<const std::uint8_t>> Find(std::string_view type,
+                                                              std::string_view name) const = 0;
+};
+
+}  // namespace kxt::os

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <chrono>
+#include <string_view>
+
+namespace kxt::os {
+
+enum class MessageIcon { None, Error };
+
+// What the core needs of the user interface: message boxes with an OK button,
+// letting pending window events through during long work, a debug trace and the
+// one-shot rescan timer.
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+    virtual void ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
+    virtual void ProcessPendingMessages() = 0;
+    virtual void DebugTrace(std::string_view text) = 0;
+    virtual void SetTimer(int id, std::chrono::milliseconds delay) = 0;
+    virtual void KillTimer(int id) = 0;
+};
+
+}  // namespace kxt::os
