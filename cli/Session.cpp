@@ -16,6 +16,7 @@ public:
                                                       std::string_view) const override {
         return std::nullopt;
     }
+    bool StandInImages() const override { return true; }
 };
 
 class NoInterfaces final : public os::InterfaceListing {

@@ -49,6 +49,7 @@ public:
 
     os::OpenResult Open(const os::DevicePath& path, os::ShareMode mode) override;
     std::vector<os::DevicePath> PermissionDenials() const override;
+    bool Emulated() const override { return true; }
     std::vector<os::DevicePath> List(os::InterfaceKind kind) override;
 
     CommandLog Log() const;

@@ -14,6 +14,10 @@ public:
     virtual ~FirmwareResources() = default;
     virtual std::optional<std::span<const std::uint8_t>> Find(std::string_view type,
                                                               std::string_view name) const = 0;
+
+    // True when the images are generated stand-ins rather than the vendor's: they
+    // must never be written into a real device.
+    virtual bool StandInImages() const = 0;
 };
 
 }  // namespace kxt::os

@@ -55,6 +55,9 @@ public:
     // Paths that refused a request for lack of permission (open or command), so a
     // front end can tell the user how to get access instead of "no device".
     virtual std::vector<DevicePath> PermissionDenials() const = 0;
+
+    // True when the devices behind this pass-through are emulated, not hardware.
+    virtual bool Emulated() const = 0;
 };
 
 }  // namespace kxt::os

@@ -20,6 +20,7 @@ public:
 
     OpenResult Open(const DevicePath& path, ShareMode mode) override;
     std::vector<DevicePath> PermissionDenials() const override;
+    bool Emulated() const override { return false; }
 
     void RecordDenial(const DevicePath& path);
 

@@ -49,6 +49,9 @@ public:
         }
         return std::span<const std::uint8_t>(it->second);
     }
+    bool StandInImages() const override { return standIn; }
+
+    bool standIn = false;
 
 private:
     std::map<std::pair<std::string, std::string>, std::vector<std::uint8_t>> images_;

@@ -30,6 +30,7 @@ public:
         return {std::make_unique<Handle>(*this), 0};
     }
     std::vector<os::DevicePath> PermissionDenials() const override { return {}; }
+    bool Emulated() const override { return true; }
 
     std::vector<std::uint8_t> reply;
     os::ScsiCompletion completion{true, 0, 0};
