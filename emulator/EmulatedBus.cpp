@@ -11,7 +11,9 @@ constexpr std::string_view kPathPrefix = "emu:";
 
 const Fault* PlannedFault(const EmulatedDevice& device, std::string_view name, int occurrence) {
     for (const Fault& fault : device.faults) {
-        if (fault.command == name && (fault.occurrence == 0 || fault.occurrence == occurrence)) {
+        const bool due = fault.occurrence == 0 || fault.occurrence == occurrence ||
+                         (fault.onwards && occurrence > fault.occurrence);
+        if (fault.command == name && due) {
             return &fault;
         }
     }

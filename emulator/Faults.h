@@ -5,8 +5,9 @@
 
 namespace kxt::emulator {
 
-// A fault planned for the n-th occurrence (1-based; 0 = every occurrence) of a
-// command, named as the command set names it ("WriteFlashBlock", "ReadFlash" ...).
+// A fault planned for the n-th occurrence (1-based; 0 = every occurrence; with
+// `onwards`, the n-th and every later one) of a command, named as the command set
+// names it ("WriteFlashBlock", "ReadFlash" ...).
 struct Fault {
     enum class Kind {
         FailCommand,  // the request fails at the transport
@@ -16,6 +17,7 @@ struct Fault {
     Kind kind = Kind::FailCommand;
     std::string command;
     int occurrence = 1;
+    bool onwards = false;
     std::uint32_t offset = 0;
 };
 

@@ -208,6 +208,19 @@ void ReadFlashPart(const Node& node, Personality& p) {
     p.flashPart = *part;
 }
 
+// Opcode -> reply bytes, overriding the part's own answers.
+template <std::size_t N>
+void ReadReplies(const Node& node, std::map<std::uint8_t, std::array<std::uint8_t, N>>& replies) {
+    if (!node.Raw().is_object()) node.Fail("expected an object of opcode: reply bytes");
+    for (const auto& [key, unused] : node.Raw().items()) {
+        const Node entry = node.Child(key);
+        const auto opcode = static_cast<std::uint8_t>(entry.NumberFromText(key, 0xFF));
+        const auto bytes = entry.Bytes();
+        if (bytes.size() != N) entry.Fail("expected " + std::to_string(N) + " bytes");
+        std::copy(bytes.begin(), bytes.end(), replies[opcode].begin());
+    }
+}
+
 std::vector<std::uint8_t> ReadFile(const Node& node, const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) node.Fail("cannot read \"" + file.string() + "\"");
@@ -239,9 +252,13 @@ std::vector<std::uint8_t> RegionBytes(const Node& node, const std::filesystem::p
 
 NorFlash ReadFlash(const Node& node, Device& device, const std::filesystem::path& base) {
     node.RequireObject({"part", "reportedType", "size", "fill", "regions", "largeEraseBlock",
-                        "smallEraseBlock", "sectorEraseUnit"});
+                        "smallEraseBlock", "sectorEraseUnit", "spiReplies", "signatureReplies"});
     Personality& p = device.personality;
     if (node.Has("part")) ReadFlashPart(node.Child("part"), p);
+    if (node.Has("spiReplies")) ReadReplies(node.Child("spiReplies"), p.flashPart.opcodeReplies);
+    if (node.Has("signatureReplies")) {
+        ReadReplies(node.Child("signatureReplies"), p.flashPart.signatureReplies);
+    }
     if (node.Has("reportedType")) {
         const Node type = node.Child("reportedType");
         p.reportedFlashType = type.IsNull()
@@ -275,7 +292,7 @@ NorFlash ReadFlash(const Node& node, Device& device, const std::filesystem::path
 }
 
 Fault ReadFault(const Node& node) {
-    node.RequireObject({"kind", "command", "occurrence", "offset"});
+    node.RequireObject({"kind", "command", "occurrence", "onwards", "offset"});
     Fault fault;
     const std::string kind = node.Has("kind") ? node.Child("kind").Text() : "fail";
     if (kind == "fail") fault.kind = Fault::Kind::FailCommand;
@@ -290,6 +307,7 @@ Fault ReadFault(const Node& node) {
     }
     if (!known) node.Child("command").Fail("unknown command \"" + fault.command + "\"");
     if (node.Has("occurrence")) fault.occurrence = static_cast<int>(node.Child("occurrence").Number(1U << 30));
+    if (node.Has("onwards")) fault.onwards = node.Child("onwards").Flag();
     if (node.Has("offset")) fault.offset = static_cast<std::uint32_t>(node.Child("offset").Number(1U << 24));
     return fault;
 }
