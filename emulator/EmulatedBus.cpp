@@ -170,6 +170,10 @@ os::ScsiCompletion EmulatedBus::Execute(
         completion.errorCode = ENODEV;
         return completion;
     }
+    if (fault != nullptr && fault->kind == Fault::Kind::Ignore) {
+        completion.completed = true;
+        return completion;
+    }
     const ChipReply reply = device.chip.Execute(command, request);
     completion.completed = reply.completed;
     completion.errorCode = reply.completed ? 0 : EIO;

@@ -13,6 +13,7 @@ struct Fault {
         FailCommand,  // the request fails at the transport
         CorruptRead,  // the reply comes back with one byte inverted at `offset`
         Disappear,    // the device leaves the bus for good; this request fails
+        Ignore,       // the request completes, but the chip does nothing (a protected flash)
     };
     Kind kind = Kind::FailCommand;
     std::string command;

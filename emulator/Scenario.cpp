@@ -298,7 +298,8 @@ Fault ReadFault(const Node& node) {
     if (kind == "fail") fault.kind = Fault::Kind::FailCommand;
     else if (kind == "corrupt-read") fault.kind = Fault::Kind::CorruptRead;
     else if (kind == "disappear") fault.kind = Fault::Kind::Disappear;
-    else node.Child("kind").Fail("unknown fault \"" + kind + "\" (fail, corrupt-read, disappear)");
+    else if (kind == "ignore") fault.kind = Fault::Kind::Ignore;
+    else node.Child("kind").Fail("unknown fault \"" + kind + "\" (fail, corrupt-read, disappear, ignore)");
     if (!node.Has("command")) node.Fail("a fault names its command");
     fault.command = node.Child("command").Text();
     bool known = false;
