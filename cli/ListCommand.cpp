@@ -43,7 +43,8 @@ int List(Session& session) {
 
     if (table.leftOut > 0) {
         std::cerr << "kxtfw: " << table.leftOut << " more USB storage device(s) left out: at most "
-                  << device::DevicePathTable::kEntries << " are handled at a time, with paths of at most "
+                  << device::DevicePathTable::kEntries
+                  << " are handled at a time, with paths of at most "
                   << device::DevicePathTable::kMaxPathLength << " characters\n";
     }
     PrintPermissionDenials(p);
@@ -53,7 +54,8 @@ int List(Session& session) {
 }  // namespace
 
 void AddListCommand(CLI::App& app, const SessionOptions& options, int& exitStatus) {
-    auto* command = app.add_subcommand("list", "List the USB storage devices and the bridge chip of each");
+    auto* command =
+        app.add_subcommand("list", "List the USB storage devices and the bridge chip of each");
     command->callback([&options, &exitStatus] {
         std::string error;
         auto session = Session::Create(options, error);
@@ -63,7 +65,8 @@ void AddListCommand(CLI::App& app, const SessionOptions& options, int& exitStatu
             return;
         }
         exitStatus = List(*session);
-        if (!session->Finish() && exitStatus == 0) exitStatus = 1;
+        if (!session->Finish() && exitStatus == 0)
+            exitStatus = 1;
     });
 }
 

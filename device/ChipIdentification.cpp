@@ -89,8 +89,9 @@ struct Identification {
 
 bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view text) {
     return bytes.size() >= text.size() &&
-           std::equal(text.begin(), text.end(), bytes.begin(),
-                      [](char c, std::uint8_t byte) { return static_cast<std::uint8_t>(c) == byte; });
+           std::equal(text.begin(), text.end(), bytes.begin(), [](char c, std::uint8_t byte) {
+               return static_cast<std::uint8_t>(c) == byte;
+           });
 }
 
 ChipClass ClassOfModel(std::string_view digits) {
@@ -141,7 +142,8 @@ Identification IdentifyClass(const os::Platform& p, const DevicePath& path) {
     if (record.VendorId() == kUsbVariantVendorId && record.ProductId() == kUsbVariantProductId) {
         return {ChipKX40714Usb, 0};
     }
-    return {ClassOfModel(record.Model()), static_cast<std::uint8_t>(record.RevisionDigit() - kDigitZero)};
+    return {ClassOfModel(record.Model()),
+            static_cast<std::uint8_t>(record.RevisionDigit() - kDigitZero)};
 }
 
 void RefineByChipInfo(const os::Platform& p, const DevicePath& path, Identification& found) {
@@ -168,9 +170,10 @@ void RefineByChipInfo(const os::Platform& p, const DevicePath& path, Identificat
 void ReadKxr743Revision(const os::Platform& p, const DevicePath& path, Identification& found) {
     FirmwareIdentity record;
     std::int32_t transferred = 0;
-    const bool read = ReadFirmwareIdentity(
-                          p, path, std::span(record.bytes).first(kKxr743IdentityLength), transferred) &&
-                      record.HasSignature();
+    const bool read =
+        ReadFirmwareIdentity(p, path, std::span(record.bytes).first(kKxr743IdentityLength),
+                             transferred) &&
+        record.HasSignature();
     if (read && record.RevisionDigit() == kKxr743FirstRevision) {
         found.revision = 1;
         return;

@@ -35,12 +35,29 @@ enum class ChipClass : std::uint8_t {
 inline constexpr std::size_t kChipClassCount = 19;
 
 // Display names, indexed by the class.
+// clang-format off
 inline constexpr std::array<std::string_view, kChipClassCount> ChipNames{
-    "Unknown Chip",   "KX40712 Series", "KX40714 Series", "KX40716 Series",    "KX40719 Series",
-    "KX40708 Series", "KXR741 Series",  "KXR743 Series",  "KXR745 Series",     "KXR746 Series",
-    "KXT861/850 Series", "KXR827 Series", "KXR825 Series", "KXT850 Series",   "KX40716",
-    "KX40718",        "KX40719",        "KX40712",        "KX40714",
+    "Unknown Chip",        // 0
+    "KX40712 Series",      // 1
+    "KX40714 Series",      // 2
+    "KX40716 Series",      // 3
+    "KX40719 Series",      // 4
+    "KX40708 Series",      // 5
+    "KXR741 Series",       // 6
+    "KXR743 Series",       // 7
+    "KXR745 Series",       // 8
+    "KXR746 Series",       // 9
+    "KXT861/850 Series",   // 10
+    "KXR827 Series",       // 11
+    "KXR825 Series",       // 12
+    "KXT850 Series",       // 13
+    "KX40716",             // 14
+    "KX40718",             // 15
+    "KX40719",             // 16
+    "KX40712",             // 17
+    "KX40714",             // 18
 };
+// clang-format on
 
 // The chip behind a device: the class in the low byte, the revision in the high
 // byte (0 when none was determined).

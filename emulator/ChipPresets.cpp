@@ -25,9 +25,9 @@ struct IdentityAnswer {
 struct ChipPreset {
     std::string_view name;
     std::string_view product;
-    std::string_view inquiryChipCode;        // empty: blanks
-    std::optional<IdentityAnswer> identity;  // none: E0 F4 E7 unknown to the chip
-    bool recordless = false;                 // E0 F4 E7 completes but returns nothing
+    std::string_view inquiryChipCode;          // empty: blanks
+    std::optional<IdentityAnswer> identity;    // none: E0 F4 E7 unknown to the chip
+    bool recordless = false;                   // E0 F4 E7 completes but returns nothing
     std::optional<std::uint8_t> legacyChipId;  // byte 0 of DF .. FF; none: unknown
     std::string_view chipInfo;                 // reply to FF 04 30; empty: unknown
 };

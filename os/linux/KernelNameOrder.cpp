@@ -5,7 +5,9 @@
 namespace kxt::os::linux_impl {
 namespace {
 
-bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool IsDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 // The next run of digits or of other characters, taken off the front of `text`.
 std::string_view NextRun(std::string_view& text) {

@@ -28,9 +28,13 @@ using UdevDevice = std::unique_ptr<udev_device, UdevUnref>;
 constexpr std::array<std::string_view, 2> kUsbStorageDrivers{"usb-storage", "uas"};
 
 // The SCSI peripheral device type that `device/type` reports.
-std::string_view ScsiTypeOf(InterfaceKind kind) { return kind == InterfaceKind::Disk ? "0" : "5"; }
+std::string_view ScsiTypeOf(InterfaceKind kind) {
+    return kind == InterfaceKind::Disk ? "0" : "5";
+}
 
-std::string_view Text(const char* value) { return value == nullptr ? std::string_view{} : value; }
+std::string_view Text(const char* value) {
+    return value == nullptr ? std::string_view{} : value;
+}
 
 // Only the USB test tells a USB disk from a SATA one: both are SCSI disks with an
 // sg node.
@@ -107,7 +111,8 @@ std::vector<DevicePath> LinuxInterfaceListing::List(InterfaceKind kind) {
     std::vector<Found> found;
     udev_list_entry* entry = nullptr;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(blocks.get())) {
-        UdevDevice block(udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
+        UdevDevice block(
+            udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
         if (!block) {
             continue;
         }

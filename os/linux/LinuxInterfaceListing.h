@@ -10,7 +10,7 @@ namespace kxt::os::linux_impl {
 // device has one, else by its block node; sorted by the block device's kernel
 // name so that a rescan lists them in the same order.
 class LinuxInterfaceListing final : public InterfaceListing {
-public:
+  public:
     std::vector<DevicePath> List(InterfaceKind kind) override;
 };
 

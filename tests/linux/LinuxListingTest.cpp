@@ -30,7 +30,7 @@ constexpr const char* kScenario = R"({"devices": [
 // (sda, sg0) and a virtio disk (vda). Their sysfs paths (USB ports) are not in
 // the order of their names.
 class LinuxListingTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!testing::PreloadActive()) {
             GTEST_SKIP() << "needs LD_PRELOAD=libumockdev-preload.so.0 (run it through ctest)";
@@ -39,9 +39,14 @@ protected:
         sysfs_ = std::make_unique<testing::MockSysfs>();
         sysfs_->Add({.usbDriver = "uas", .host = 2, .block = "sdaa", .blockMinor = 416});
         sysfs_->Add({.usbDriver = "", .host = 0, .block = "sda", .blockMinor = 0, .sg = 0});
-        sysfs_->Add({.usbDriver = "usb-storage", .host = 5, .scsiType = 5, .block = "sr0", .sg = 2});
+        sysfs_->Add(
+            {.usbDriver = "usb-storage", .host = 5, .scsiType = 5, .block = "sr0", .sg = 2});
         sysfs_->Add({.usbDriver = "usb-storage", .host = 4, .block = "sdc", .blockMinor = 32});
-        sysfs_->Add({.usbDriver = "usb-storage", .host = 6, .block = "sdb", .blockMinor = 16, .sg = 1,
+        sysfs_->Add({.usbDriver = "usb-storage",
+                     .host = 6,
+                     .block = "sdb",
+                     .blockMinor = 16,
+                     .sg = 1,
                      .partitions = {1, 2}});
         sysfs_->AddVirtioDisk("vda", 0);
         Answer("sg1", "usb-sg");
@@ -81,7 +86,8 @@ protected:
 };
 
 TEST_F(LinuxListingTest, ListsUsbDisksInKernelNameOrderByTheNodeToOpen) {
-    EXPECT_THAT(listing_.List(InterfaceKind::Disk), ElementsAre("/dev/sg1", "/dev/sdc", "/dev/sdaa"));
+    EXPECT_THAT(listing_.List(InterfaceKind::Disk),
+                ElementsAre("/dev/sg1", "/dev/sdc", "/dev/sdaa"));
 }
 
 TEST_F(LinuxListingTest, ListsUsbCdromsByTheirSgNode) {
@@ -111,7 +117,8 @@ TEST_F(LinuxListingTest, IdentifiesEachListedDeviceThroughSgIo) {
     // record; sdaa: a foreign disk; sg2: KX40712 revision 2 by chip information.
     EXPECT_THAT(identities, ElementsAre(13, 13 + 2 * 256, 0, 1 + 2 * 256));
     EXPECT_THAT(CommandsAt("sg1"), ElementsAre("Inquiry"));
-    EXPECT_THAT(CommandsAt("sdc"), ElementsAre("Inquiry", "ReadLegacyChipId", "ReadFirmwareIdentity"));
+    EXPECT_THAT(CommandsAt("sdc"),
+                ElementsAre("Inquiry", "ReadLegacyChipId", "ReadFirmwareIdentity"));
     EXPECT_THAT(CommandsAt("sdaa"), ElementsAre("Inquiry", "ReadLegacyChipId", "ReadChipInfo"));
     EXPECT_THAT(CommandsAt("sg2"), ElementsAre("Inquiry", "ReadChipInfo"));
     // The block nodes behind sg nodes, and the SATA disk, are never opened.

@@ -20,7 +20,7 @@ constexpr int kVirtioMajor = 254;
 // One device in umockdev's record format: path, properties, attributes, links
 // and the /dev node.
 class Record {
-public:
+  public:
     explicit Record(const std::string& path) { text_ = "P: " + path + "\n"; }
     Record& Property(const std::string& name, const std::string& value) {
         text_ += "E: " + name + "=" + value + "\n";
@@ -50,7 +50,7 @@ public:
     }
     const std::string& Text() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 
@@ -60,8 +60,10 @@ void AddScsiDevice(std::vector<std::string>& records, const std::string& hostPat
     const std::string target = hostPath + "/target" + host + ":0:0";
     const std::string device = target + "/" + host + ":0:0:0";
     const bool cdrom = storage.scsiType == 5;
-    records.push_back(Record(hostPath).Property("SUBSYSTEM", "scsi").Property("DEVTYPE", "scsi_host").Text());
-    records.push_back(Record(target).Property("SUBSYSTEM", "scsi").Property("DEVTYPE", "scsi_target").Text());
+    records.push_back(
+        Record(hostPath).Property("SUBSYSTEM", "scsi").Property("DEVTYPE", "scsi_host").Text());
+    records.push_back(
+        Record(target).Property("SUBSYSTEM", "scsi").Property("DEVTYPE", "scsi_target").Text());
     records.push_back(Record(device)
                           .Property("SUBSYSTEM", "scsi")
                           .Property("DEVTYPE", "scsi_device")
@@ -69,12 +71,13 @@ void AddScsiDevice(std::vector<std::string>& records, const std::string& hostPat
                           .Attribute("type", std::to_string(storage.scsiType))
                           .Text());
     const std::string block = device + "/block/" + storage.block;
-    records.push_back(Record(block)
-                          .Property("SUBSYSTEM", "block")
-                          .Property("DEVTYPE", "disk")
-                          .Node(storage.block, cdrom ? kScsiCdromMajor : kScsiDiskMajor, storage.blockMinor)
-                          .Link("device", "../../../" + host + ":0:0:0")
-                          .Text());
+    records.push_back(
+        Record(block)
+            .Property("SUBSYSTEM", "block")
+            .Property("DEVTYPE", "disk")
+            .Node(storage.block, cdrom ? kScsiCdromMajor : kScsiDiskMajor, storage.blockMinor)
+            .Link("device", "../../../" + host + ":0:0:0")
+            .Text());
     for (int partition : storage.partitions) {
         const std::string name = storage.block + std::to_string(partition);
         records.push_back(Record(block + "/" + name)
@@ -97,7 +100,8 @@ void AddScsiDevice(std::vector<std::string>& records, const std::string& hostPat
 struct Resolved {
     UMockdevIoctlData* data = nullptr;
     ~Resolved() {
-        if (data != nullptr) g_object_unref(data);
+        if (data != nullptr)
+            g_object_unref(data);
     }
 };
 
@@ -105,7 +109,8 @@ struct Resolved {
 
 bool PreloadActive() {
     const char* preload = std::getenv("LD_PRELOAD");
-    return preload != nullptr && std::string_view(preload).find("libumockdev-preload") != std::string_view::npos;
+    return preload != nullptr &&
+           std::string_view(preload).find("libumockdev-preload") != std::string_view::npos;
 }
 
 EmulatedSgNode::EmulatedSgNode(emulator::BridgeChip& chip)
@@ -113,7 +118,9 @@ EmulatedSgNode::EmulatedSgNode(emulator::BridgeChip& chip)
     g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&EmulatedSgNode::HandleIoctl), this);
 }
 
-EmulatedSgNode::~EmulatedSgNode() { g_object_unref(handler_); }
+EmulatedSgNode::~EmulatedSgNode() {
+    g_object_unref(handler_);
+}
 
 std::vector<std::string> EmulatedSgNode::Commands() const {
     std::lock_guard lock(mutex_);
@@ -152,8 +159,8 @@ bool EmulatedSgNode::Answer(UMockdevIoctlClient* client) {
                              : std::span<std::uint8_t>(data.data->data, request.dxfer_len);
     os::ScsiCommand command;
     command.cdb = std::span<const std::uint8_t>(cdb.data->data, request.cmd_len);
-    command.direction = request.dxfer_direction == SG_DXFER_TO_DEV ? os::DataDirection::Out
-                                                                   : os::DataDirection::In;
+    command.direction =
+        request.dxfer_direction == SG_DXFER_TO_DEV ? os::DataDirection::Out : os::DataDirection::In;
     if (command.direction == os::DataDirection::In) {
         command.dataIn = buffer;
     } else {

@@ -21,14 +21,14 @@ struct MockStorage {
     int scsiType = 0;       // 0 disk, 5 CD-ROM
     std::string block;      // "sdb", "sr0"
     int blockMinor = 0;
-    std::optional<int> sg;           // N of /dev/sgN
-    std::vector<int> partitions;     // partition numbers of the block device
+    std::optional<int> sg;        // N of /dev/sgN
+    std::vector<int> partitions;  // partition numbers of the block device
 };
 
 // The SG_IO ioctl of one mocked node, answered by an emulated bridge chip. The
 // handler runs on umockdev's worker thread.
 class EmulatedSgNode {
-public:
+  public:
     explicit EmulatedSgNode(emulator::BridgeChip& chip);
     ~EmulatedSgNode();
     EmulatedSgNode(const EmulatedSgNode&) = delete;
@@ -38,7 +38,7 @@ public:
     // The commands that reached this node, by name.
     std::vector<std::string> Commands() const;
 
-private:
+  private:
     static gboolean HandleIoctl(UMockdevIoctlBase* handler, UMockdevIoctlClient* client,
                                 gpointer self);
     bool Answer(UMockdevIoctlClient* client);
@@ -53,7 +53,7 @@ private:
 // preload library in the process. Every fd to a mocked node must be closed before
 // the testbed goes away.
 class MockSysfs {
-public:
+  public:
     MockSysfs();
     ~MockSysfs();
     MockSysfs(const MockSysfs&) = delete;
@@ -65,7 +65,7 @@ public:
     // the testbed.
     void Attach(const std::string& node, EmulatedSgNode& responder);
 
-private:
+  private:
     void AddRecord(const std::string& record);
 
     UMockdevTestbed* testbed_;

@@ -23,7 +23,9 @@ struct IdentificationCase {
     int failureBoxes = 0;
 };
 
-void PrintTo(const IdentificationCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const IdentificationCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 std::vector<std::string> CommandNames(const emulator::CommandLog& log) {
     std::vector<std::string> names;
@@ -40,7 +42,8 @@ const std::vector<std::string> kCodeThenIdentity{"Inquiry", "ReadFirmwareIdentit
 const std::vector<std::string> kCodeThenXdata{"Inquiry", "ReadXdata"};
 
 // A record that is not an identity record (no F4 E7 signature).
-const std::string kUnsigned = R"("identity": {"hex": "12 34 4B 58 08 50 01 00 38 35 30 30 00 00 00 00"})";
+const std::string kUnsigned =
+    R"("identity": {"hex": "12 34 4B 58 08 50 01 00 38 35 30 30 00 00 00 00"})";
 
 // clang-format off
 const IdentificationCase kCases[] = {
@@ -147,8 +150,8 @@ TEST(IdentifyChip, FailureBoxIsTheErrorBoxWithItsText) {
 
 TEST(IdentifyChip, RequestsTheLengthsOfEachStage) {
     testing::EmulatedPlatform emu;
-    const os::DevicePath unknown =
-        emu.AddDevice(R"({"id": "unknown", "legacyChipId": "00 00", "identity": {"model": "999", "revision": "0"}})");
+    const os::DevicePath unknown = emu.AddDevice(
+        R"({"id": "unknown", "legacyChipId": "00 00", "identity": {"model": "999", "revision": "0"}})");
     const os::DevicePath kxr743 = emu.AddDevice(R"({"id": "kxr743", "chip": "kxr743"})");
 
     IdentifyChip(emu.platform, unknown);
@@ -163,7 +166,7 @@ TEST(IdentifyChip, RequestsTheLengthsOfEachStage) {
 
 // Counts opens, since an open that fails never reaches the emulated device's log.
 class CountingPassThrough final : public os::ScsiPassThrough {
-public:
+  public:
     explicit CountingPassThrough(os::ScsiPassThrough& inner) : inner_(inner) {}
     os::OpenResult Open(const os::DevicePath& path, os::ShareMode mode) override {
         ++opens;
@@ -176,7 +179,7 @@ public:
 
     int opens = 0;
 
-private:
+  private:
     os::ScsiPassThrough& inner_;
 };
 

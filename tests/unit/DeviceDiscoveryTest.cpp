@@ -16,7 +16,7 @@ using ::testing::ElementsAre;
 // A listing that reports whatever the test puts in, to reach counts and path
 // lengths no emulated bus would produce.
 class FixedListing final : public os::InterfaceListing {
-public:
+  public:
     std::vector<os::DevicePath> List(os::InterfaceKind kind) override {
         return kind == os::InterfaceKind::Disk ? disks : cdroms;
     }
@@ -31,7 +31,7 @@ std::vector<os::DevicePath> Numbered(const std::string& prefix, int count) {
 }
 
 class DiscoveryTest : public ::testing::Test {
-protected:
+  protected:
     // The table as a scan would use it: disks first, CD-ROMs at the disk count.
     std::size_t Scan() {
         const std::size_t disks = EnumDiskInterfaces(platform, table);
@@ -70,7 +70,8 @@ TEST_F(DiscoveryTest, CdromGoesAtTheStartPositionAndLeavesTheRestAlone) {
 
     EXPECT_EQ(EnumCdromInterfaces(platform, table, 3), 1U);
 
-    EXPECT_THAT(Listed(5), ElementsAre("untouched", "untouched", "untouched", "/dev/sr0", "untouched"));
+    EXPECT_THAT(Listed(5),
+                ElementsAre("untouched", "untouched", "untouched", "/dev/sr0", "untouched"));
 }
 
 TEST_F(DiscoveryTest, NothingAttachedWritesNothing) {

@@ -26,7 +26,8 @@ TEST(KernelNameOrder, IsAStrictOrder) {
     for (const auto& a : names) {
         EXPECT_FALSE(KernelNameLess(a, a)) << a;
         for (const auto& b : names) {
-            if (a != b) EXPECT_NE(KernelNameLess(a, b), KernelNameLess(b, a)) << a << " " << b;
+            if (a != b)
+                EXPECT_NE(KernelNameLess(a, b), KernelNameLess(b, a)) << a << " " << b;
         }
     }
 }
