@@ -4,6 +4,7 @@
 
 #include "emulator/Scenario.h"
 #include "emulator/VirtualClock.h"
+#include "os/linux/LinuxInterfaceListing.h"
 #include "os/linux/LinuxScsiPassThrough.h"
 #include "os/linux/SystemClock.h"
 
@@ -19,11 +20,6 @@ public:
     bool StandInImages() const override { return true; }
 };
 
-class NoInterfaces final : public os::InterfaceListing {
-public:
-    std::vector<os::DevicePath> List(os::InterfaceKind) override { return {}; }
-};
-
 }  // namespace
 
 struct Session::Parts {
@@ -31,7 +27,7 @@ struct Session::Parts {
     os::linux_impl::SystemClock systemClock;
     os::linux_impl::LinuxScsiPassThrough linuxScsi;
     NoFirmware firmware;
-    NoInterfaces interfaces;
+    os::linux_impl::LinuxInterfaceListing interfaces;
 };
 
 Session::~Session() = default;

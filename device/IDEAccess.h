@@ -2,6 +2,8 @@
 
 // Device access: everything that talks to a bridge chip.
 #include "device/ChipCapabilities.h"
+#include "device/ChipIdentification.h"
+#include "device/DeviceDiscovery.h"
 #include "device/FirmwareIdentity.h"
 #include "device/FlashReadiness.h"
 #include "device/FlashTypes.h"
