@@ -420,11 +420,16 @@ void LoadScenarioText(const std::string& text, const std::string& source,
         root.Fail("expected \"devices\": [ ... ]");
     }
     const Node devices = root.Child("devices");
-    // Every device is read before any is added, so a bad file adds nothing.
+    // Every device is read before any is added, so a bad file adds nothing. Ids are
+    // unique on the whole bus, also across several scenarios.
     std::set<std::string> ids;
+    for (const EmulatedDevice* device : bus.Devices()) {
+        ids.insert(device->id);
+    }
+    const std::size_t firstIndex = bus.Devices().size();
     std::vector<ParsedDevice> parsed;
     for (std::size_t i = 0; i < devices.Raw().size(); ++i) {
-        parsed.push_back(ReadDevice(devices.Element(i), i, baseDirectory, ids));
+        parsed.push_back(ReadDevice(devices.Element(i), firstIndex + i, baseDirectory, ids));
     }
     for (ParsedDevice& device : parsed) {
         EmulatedDevice& added =
