@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/IdentifyCommand.h"
+#include "cli/InspectCommand.h"
 #include "cli/Session.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
 
     int exitStatus = 0;
     kxt::cli::AddIdentifyCommand(app, options, exitStatus);
+    kxt::cli::AddInspectCommand(app, exitStatus);
 
     CLI11_PARSE(app, argc, argv);
     return exitStatus;
