@@ -7,26 +7,15 @@
 #include "os/linux/LinuxInterfaceListing.h"
 #include "os/linux/LinuxScsiPassThrough.h"
 #include "os/linux/SystemClock.h"
+#include "resources/EmbeddedFirmwareResources.h"
 
 namespace kxt::cli {
-namespace {
-
-class NoFirmware final : public os::FirmwareResources {
-public:
-    std::optional<std::span<const std::uint8_t>> Find(std::string_view,
-                                                      std::string_view) const override {
-        return std::nullopt;
-    }
-    bool StandInImages() const override { return true; }
-};
-
-}  // namespace
 
 struct Session::Parts {
     emulator::VirtualClock virtualClock;
     os::linux_impl::SystemClock systemClock;
     os::linux_impl::LinuxScsiPassThrough linuxScsi;
-    NoFirmware firmware;
+    resources::EmbeddedFirmwareResources firmware;
     os::linux_impl::LinuxInterfaceListing interfaces;
 };
 

@@ -2,6 +2,7 @@
 
 #include "cli/IdentifyCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/InspectCommand.h"
 #include "cli/Session.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     int exitStatus = 0;
     kxt::cli::AddIdentifyCommand(app, options, exitStatus);
     kxt::cli::AddListCommand(app, options, exitStatus);
+    kxt::cli::AddInspectCommand(app, exitStatus);
 
     CLI11_PARSE(app, argc, argv);
     return exitStatus;

@@ -8,7 +8,8 @@
 // The bridge's command set: one function per command block, each one request
 // through the pass-through. Every function returns the pass-through's result; a
 // value that does not fit its field (a DF transfer over 65,535 bytes, an address
-// beyond 24 bits) is refused with false before anything is sent.
+// beyond 24 bits) is refused with false before anything is sent. The commands that
+// change flash also refuse, sending nothing, when ProgrammingAllowed is false.
 namespace kxt::device {
 
 using os::DevicePath;
