@@ -127,8 +127,11 @@ Identification IdentifyClass(const os::Platform& p, const DevicePath& path) {
     if (const auto chipClass = ClassOfInquiryCode(code)) {
         return {*chipClass, 0};
     }
+    // A USB disk of another make may complete the request with a CHECK CONDITION
+    // and no data; a chip id that never arrived names no chip.
     std::array<std::uint8_t, 2> legacyChipId{};
-    if (!ReadLegacyChipId(p, path, legacyChipId)) {
+    std::int32_t legacyLength = 0;
+    if (!ReadLegacyChipId(p, path, legacyChipId, legacyLength) || legacyLength <= 0) {
         return {};
     }
     FirmwareIdentity record;

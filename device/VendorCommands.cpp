@@ -91,8 +91,8 @@ bool ReadFirmwareIdentity(const os::Platform& p, const DevicePath& path,
 }
 
 bool ReadLegacyChipId(const os::Platform& p, const DevicePath& path,
-                      std::span<std::uint8_t, 2> buffer) {
-    return In(p, path, Build(wire::kReadLegacyChipId), buffer);
+                      std::span<std::uint8_t, 2> buffer, std::int32_t& transferred) {
+    return In(p, path, Build(wire::kReadLegacyChipId), buffer, transferred);
 }
 
 bool ReadChipInfo(const os::Platform& p, const DevicePath& path, std::span<std::uint8_t> buffer) {

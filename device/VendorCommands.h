@@ -22,7 +22,7 @@ bool Inquiry(const os::Platform& p, const DevicePath& path, std::span<std::uint8
 bool ReadFirmwareIdentity(const os::Platform& p, const DevicePath& path,
                           std::span<std::uint8_t> buffer, std::int32_t& transferred);
 bool ReadLegacyChipId(const os::Platform& p, const DevicePath& path,
-                      std::span<std::uint8_t, 2> buffer);
+                      std::span<std::uint8_t, 2> buffer, std::int32_t& transferred);
 // Needs at least 8 bytes of buffer; a shorter one is refused with false.
 bool ReadChipInfo(const os::Platform& p, const DevicePath& path, std::span<std::uint8_t> buffer);
 bool ReadXdata(const os::Platform& p, const DevicePath& path, std::uint16_t address,

@@ -109,8 +109,8 @@ const IdentificationCase kCases[] = {
 
     // Devices that are not bridges of this maker.
     {"ForeignDiskIsUnknown", R"({"chip": "foreign"})", 0, 0, {"Inquiry", "ReadLegacyChipId", "ReadChipInfo"}},
-    // One that completes every vendor command without data reads as a zero chip id.
-    {"ForeignDiskRejectingCommands", R"({"chip": "foreign", "unknownCommands": "reject"})", 14, 0, kStageOne},
+    // One that completes every vendor command without data (a CHECK CONDITION) is no bridge.
+    {"ForeignDiskRejectingCommands", R"({"chip": "foreign", "unknownCommands": "reject"})", 0, 0, {"Inquiry", "ReadLegacyChipId", "ReadChipInfo"}},
     {"InquiryFailureSkipsToChipInfo",
      R"({"chip": "kxt850", "faults": [{"command": "Inquiry"}]})", 0, 0, kCodeThenChipInfo},
     {"IdentityFailureIsUnknown",
