@@ -1,5 +1,6 @@
 #include <CLI/CLI.hpp>
 
+#include "cli/DumpCommand.h"
 #include "cli/IdentifyCommand.h"
 #include "cli/Session.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
 
     int exitStatus = 0;
     kxt::cli::AddIdentifyCommand(app, options, exitStatus);
+    kxt::cli::AddDumpCommand(app, options, exitStatus);
 
     CLI11_PARSE(app, argc, argv);
     return exitStatus;
