@@ -42,7 +42,8 @@ int Dump(Session& session, const os::DevicePath& path, const DumpRequest& reques
 }  // namespace
 
 void AddDumpCommand(CLI::App& app, const SessionOptions& options, int& exitStatus) {
-    auto* command = app.add_subcommand("dump", "Save a device's flash, from address 0, to a raw file");
+    auto* command =
+        app.add_subcommand("dump", "Save a device's flash, from address 0, to a raw file");
     auto request = std::make_shared<DumpRequest>();
     command->add_option("path", request->path,
                         "Device node, e.g. /dev/sg1 (default with --emulate: the first device)");
@@ -66,7 +67,8 @@ void AddDumpCommand(CLI::App& app, const SessionOptions& options, int& exitStatu
             return;
         }
         exitStatus = Dump(*session, *target, *request);
-        if (!session->Finish() && exitStatus == 0) exitStatus = 1;
+        if (!session->Finish() && exitStatus == 0)
+            exitStatus = 1;
     });
 }
 

@@ -29,13 +29,17 @@ std::uint8_t SelectEraseType(std::uint32_t address, std::uint32_t& chunk, EraseM
     const FlashType row = type <= kMaxFlashType ? type : kUnknownFlashType;
     switch (mode) {
         case 2:
-        case 5: return SelectBlockErase(LargeEraseBlock[row], address, chunk, mode, boundaryCounter);
+        case 5:
+            return SelectBlockErase(LargeEraseBlock[row], address, chunk, mode, boundaryCounter);
         case 1:
-        case 4: return SelectBlockErase(SmallEraseBlock[row], address, chunk, mode, boundaryCounter);
+        case 4:
+            return SelectBlockErase(SmallEraseBlock[row], address, chunk, mode, boundaryCounter);
         case 3:
         case 6:
-        case 7: return address == 0 ? mode : kNoErase;
-        default: return kNoErase;
+        case 7:
+            return address == 0 ? mode : kNoErase;
+        default:
+            return kNoErase;
     }
 }
 

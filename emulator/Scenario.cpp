@@ -295,8 +295,9 @@ Fault ReadFault(const Node& node) {
 }
 
 TimingModel ReadTiming(const Node& node) {
-    node.RequireObject({"commandLatencyUs", "bytesPerSecond", "smallBlockEraseUs", "largeBlockEraseUs",
-                        "sectorEraseUs", "chipEraseUs", "pageProgramUs", "pageSize"});
+    node.RequireObject({"commandLatencyUs", "bytesPerSecond", "smallBlockEraseUs",
+                        "largeBlockEraseUs", "sectorEraseUs", "chipEraseUs", "pageProgramUs",
+                        "pageSize"});
     constexpr std::uint64_t kMaxMicroseconds = 1'000'000'000;  // a thousand seconds
     const auto micros = [&node](const std::string& key) {
         if (!node.Has(key)) return std::chrono::microseconds{0};
@@ -309,7 +310,9 @@ TimingModel ReadTiming(const Node& node) {
     timing.sectorErase = micros("sectorEraseUs");
     timing.chipErase = micros("chipEraseUs");
     timing.pageProgram = micros("pageProgramUs");
-    if (node.Has("bytesPerSecond")) timing.bytesPerSecond = node.Child("bytesPerSecond").Number(1ULL << 40);
+    if (node.Has("bytesPerSecond")) {
+        timing.bytesPerSecond = node.Child("bytesPerSecond").Number(1ULL << 40);
+    }
     if (node.Has("pageSize")) {
         timing.pageSize = static_cast<std::uint32_t>(node.Child("pageSize").Number(1U << 24));
         if (timing.pageSize == 0) node.Child("pageSize").Fail("a page has at least one byte");
@@ -420,7 +423,8 @@ ParsedDevice ReadDevice(const Node& node, std::size_t index, const std::filesyst
         if (!list.Raw().is_array()) list.Fail("expected an array");
         for (std::size_t i = 0; i < list.Raw().size(); ++i) faults.push_back(ReadFault(list.Element(i)));
     }
-    const TimingModel timing = node.Has("timing") ? ReadTiming(node.Child("timing")) : TimingModel{};
+    const TimingModel timing =
+        node.Has("timing") ? ReadTiming(node.Child("timing")) : TimingModel{};
     return {std::move(id), std::move(p), std::move(flash), std::move(faults), timing};
 }
 

@@ -14,12 +14,15 @@
 namespace kxt::os::linux_impl {
 namespace {
 
-std::string Reason(const std::string& what, int code) { return what + ": " + std::strerror(code); }
+std::string Reason(const std::string& what, int code) {
+    return what + ": " + std::strerror(code);
+}
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes, std::string& error) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
+        if (written < 0 && errno == EINTR)
+            continue;
         if (written < 0) {
             error = Reason("write", errno);
             return false;
@@ -43,7 +46,8 @@ public:
     WrittenFile(const WrittenFile&) = delete;
     WrittenFile& operator=(const WrittenFile&) = delete;
     ~WrittenFile() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
     int Get() const { return fd_; }
     bool Valid() const { return fd_ >= 0; }
@@ -60,7 +64,8 @@ public:
     TemporaryName(const TemporaryName&) = delete;
     TemporaryName& operator=(const TemporaryName&) = delete;
     ~TemporaryName() {
-        if (!kept_) ::unlink(path_.c_str());
+        if (!kept_)
+            ::unlink(path_.c_str());
     }
     const std::string& Path() const { return path_; }
     void Keep() { kept_ = true; }
@@ -72,7 +77,8 @@ private:
 
 void SyncDirectory(const std::filesystem::path& directory) {
     const UniqueFd fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.Valid()) ::fsync(fd.Get());
+    if (fd.Valid())
+        ::fsync(fd.Get());
 }
 
 }  // namespace
@@ -97,7 +103,8 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::span<const std:
         error = Reason("chmod", errno);
         return false;
     }
-    if (!WriteAll(fd.Get(), bytes, error)) return false;
+    if (!WriteAll(fd.Get(), bytes, error))
+        return false;
     if (::fsync(fd.Get()) != 0) {
         error = Reason("fsync", errno);
         return false;

@@ -54,7 +54,9 @@ TEST_P(EmulatedBlockWriteTest, ErasesWhatTheEraseTypeNamesThenProgramsWithAnd) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, EmulatedBlockWriteTest, ::testing::ValuesIn(kEraseCases),
-                         [](const auto& test) { return "type" + std::to_string(test.param.eraseType); });
+                         [](const auto& test) {
+                             return "type" + std::to_string(test.param.eraseType);
+                         });
 
 }  // namespace
 }  // namespace kxt::emulator

@@ -29,7 +29,8 @@ void PrintTo(const Chunk& chunk, std::ostream* out) {
 }
 
 std::uint32_t BlockAddress(const LoggedCommand& command) {
-    return std::uint32_t{command.cdb[8]} << 16 | std::uint32_t{command.cdb[9]} << 8 | command.cdb[10];
+    return std::uint32_t{command.cdb[8]} << 16 | std::uint32_t{command.cdb[9]} << 8 |
+           command.cdb[10];
 }
 
 std::uint32_t BlockLength(const LoggedCommand& command) {
@@ -80,12 +81,16 @@ const SequenceCase kSequences[] = {
     {5, 3, Join({{{0x0000, 4096, 0x83}}, Series(0x1000, 8192, 7, 0), {{0xF000, 4096, 0}}})},
     {5, 1, Join({{{0x0000, 4096, 0x81}}, Series(0x1000, 4096, 15, 1)})},
     {3, 1,
-     Join({{{0x0000, 4096, 1}}, Series(0x1000, 8192, 3, 0), {{0x7000, 4096, 0}, {0x8000, 8192, 1}},
+     Join({{{0x0000, 4096, 1}},
+           Series(0x1000, 8192, 3, 0),
+           {{0x7000, 4096, 0}, {0x8000, 8192, 1}},
            Series(0xA000, 8192, 3, 0)})},
     {3, 2, Join({{{0x0000, 4096, 2}}, Series(0x1000, 8192, 7, 0), {{0xF000, 4096, 0}}})},
     {3, 3, Join({{{0x0000, 4096, 3}}, Series(0x1000, 8192, 7, 0), {{0xF000, 4096, 0}}})},
     {0, 2,
-     Join({{{0x0000, 4096, 2}}, Series(0x1000, 8192, 3, 0), {{0x7000, 4096, 0}, {0x8000, 8192, 2}},
+     Join({{{0x0000, 4096, 2}},
+           Series(0x1000, 8192, 3, 0),
+           {{0x7000, 4096, 0}, {0x8000, 8192, 2}},
            Series(0xA000, 8192, 3, 0)})},
     {0, 1, Series(0x0000, 4096, 16, 1)},
     {0, 3, Join({{{0x0000, 4096, 3}}, Series(0x1000, 8192, 7, 0), {{0xF000, 4096, 0}}})},
@@ -105,7 +110,8 @@ TEST_P(ChunkSequenceTest, WritesTheChunksOfTheTable) {
     EXPECT_EQ(WrittenChunks(log), c.chunks);
     std::vector<std::uint8_t> sent;
     for (std::size_t i = 0; i < log.size(); ++i) {
-        if (log[i].name != "WriteFlashBlock") continue;
+        if (log[i].name != "WriteFlashBlock")
+            continue;
         ASSERT_GT(i, 0U);
         EXPECT_EQ(log[i - 1].name, "ReadFlashStatus") << "each chunk waits for the flash first";
         sent.insert(sent.end(), log[i].dataOut.begin(), log[i].dataOut.end());

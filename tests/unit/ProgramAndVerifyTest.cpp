@@ -17,7 +17,8 @@ using emulator::CommandsNamed;
 using emulator::LoggedCommand;
 
 std::uint32_t BlockAddress(const LoggedCommand& command) {
-    return std::uint32_t{command.cdb[8]} << 16 | std::uint32_t{command.cdb[9]} << 8 | command.cdb[10];
+    return std::uint32_t{command.cdb[8]} << 16 | std::uint32_t{command.cdb[9]} << 8 |
+           command.cdb[10];
 }
 
 std::uint32_t BlockLength(const LoggedCommand& command) {
@@ -40,9 +41,10 @@ std::string Kxt850(const std::string& extraFlash = "", const std::string& extra 
 std::string CorruptReads(const std::vector<int>& occurrences) {
     std::string faults;
     for (int occurrence : occurrences) {
-        faults += std::string(faults.empty() ? "" : ", ") +
-                  R"({"kind": "corrupt-read", "command": "ReadFlashBlock", "offset": 100, "occurrence": )" +
-                  std::to_string(occurrence) + "}";
+        faults +=
+            std::string(faults.empty() ? "" : ", ") +
+            R"({"kind": "corrupt-read", "command": "ReadFlashBlock", "offset": 100, "occurrence": )" +
+            std::to_string(occurrence) + "}";
     }
     return faults;
 }
@@ -62,7 +64,8 @@ protected:
         std::vector<std::uint8_t> types;
         const auto writes = CommandsNamed(emu.bus.Log(), "WriteFlashBlock");
         for (std::size_t i = skip; i < writes.size(); ++i) {
-            if (BlockAddress(writes[i]) == 0) types.push_back(writes[i].cdb[1]);
+            if (BlockAddress(writes[i]) == 0)
+                types.push_back(writes[i].cdb[1]);
         }
         return types;
     }
@@ -152,7 +155,8 @@ TEST_P(FlashTypeDetectionTest, ProbesOnlyForAnUnknownTypeAndWhenAllowed) {
     EXPECT_EQ(!CommandsNamed(log, "SendSpiOpcode").empty(), c.probes);
     std::vector<std::pair<std::uint32_t, std::uint8_t>> erasing;
     for (const auto& command : log) {
-        if (command.name == "ReadFlashBlock") break;
+        if (command.name == "ReadFlashBlock")
+            break;
         if (command.name == "WriteFlashBlock" && command.cdb[1] != 0) {
             erasing.emplace_back(BlockAddress(command), command.cdb[1]);
         }
@@ -164,19 +168,18 @@ TEST_P(FlashTypeDetectionTest, ProbesOnlyForAnUnknownTypeAndWhenAllowed) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, FlashTypeDetectionTest,
     ::testing::Values(
-        DetectionCase{"0 reported, probe allowed, finds MXIC", R"(, "reportedType": 0)", true,
-                      true, kAsType5},
+        DetectionCase{"0 reported, probe allowed, finds MXIC", R"(, "reportedType": 0)", true, true,
+                      kAsType5},
         DetectionCase{"0 reported, probe not allowed", R"(, "reportedType": 0)", false, false,
                       kAsType0},
         DetectionCase{"0 reported, probe finds nothing", R"(, "reportedType": 0, "part": "none")",
                       true, true, kAsType0},
         DetectionCase{"42 reported counts as unknown, probe allowed", R"(, "reportedType": 42)",
                       true, true, kAsType5},
-        DetectionCase{"42 reported counts as unknown, probe not allowed",
-                      R"(, "reportedType": 42)", false, false, kAsType0},
+        DetectionCase{"42 reported counts as unknown, probe not allowed", R"(, "reportedType": 42)",
+                      false, false, kAsType0},
         DetectionCase{"type query fails", R"(, "reportedType": null)", true, false, kAsType0},
-        DetectionCase{"3 reported", R"(, "reportedType": 3, "part": "ST")", true, false,
-                      kAsType3}),
+        DetectionCase{"3 reported", R"(, "reportedType": 3, "part": "ST")", true, false, kAsType3}),
     [](const auto& test) { return "case" + std::to_string(test.index); });
 
 struct RetryCase {
@@ -231,8 +234,9 @@ TEST_F(ProgramAndVerifyTest, AfterThreeFailuresTheFlashHoldsWhatTheLastAttemptLe
     // Attempt 1 fails its proof; attempt 2 erases the whole flash, writes 4 KB and is
     // refused at its second chunk (write 12); attempt 3 erases and writes four 4 KB
     // blocks and is refused at its fifth chunk (write 17).
-    const auto path = emu.AddDevice(Kxt850("", R"(, "faults": [)" + CorruptReads({1}) +
-                                                   R"(, {"command": "WriteFlashBlock", "occurrence": 12},
+    const auto path =
+        emu.AddDevice(Kxt850("", R"(, "faults": [)" + CorruptReads({1}) +
+                                     R"(, {"command": "WriteFlashBlock", "occurrence": 12},
                                                         {"command": "WriteFlashBlock", "occurrence": 17}])"));
 
     EXPECT_FALSE(ProgramAndVerify(emu.platform, path, image, true));
@@ -271,12 +275,15 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, WrongStrategyTest,
     ::testing::Values(
         // Mode 2 erases only the lower 32 KB; the upper half is old AND new.
-        WrongStrategyCase{"MXIC part with 32 KB large blocks", R"(, "largeEraseBlock": "0x8000")",
-                          true, {0x82, 0x83}, 1},
+        WrongStrategyCase{"MXIC part with 32 KB large blocks",
+                          R"(, "largeEraseBlock": "0x8000")",
+                          true,
+                          {0x82, 0x83},
+                          1},
         // Type 0 opens a second large block at 0x8000, whose 64 KB erase wipes the
         // lower half that was just written.
-        WrongStrategyCase{"64 KB part taken for type 0", R"(, "reportedType": 0)", false,
-                          {0x02, 0x03}, 0}),
+        WrongStrategyCase{
+            "64 KB part taken for type 0", R"(, "reportedType": 0)", false, {0x02, 0x03}, 0}),
     [](const auto& test) { return "case" + std::to_string(test.index); });
 
 TEST_F(ProgramAndVerifyTest, LargeBlockWriteOnA32KBlockPartLeavesOldAndNew) {

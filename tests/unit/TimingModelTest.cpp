@@ -31,31 +31,34 @@ const std::vector<std::uint8_t> k4K(4096, 0x5A);
 
 // 4096 bytes move in 4096 us and program 16 pages of 256 bytes.
 const CostCase kCostCases[] = {
-    {"block read", [](const auto& p, const auto& path) {
+    {"block read",
+     [](const auto& p, const auto& path) {
          std::vector<std::uint8_t> buffer(4096);
          return device::ReadFlashBlock(p, path, 0, buffer);
-     }, microseconds(125 + 4096)},
-    {"block write without erase", [](const auto& p, const auto& path) {
-         return device::WriteFlashBlock(p, path, 0, k4K, 0x00);
-     }, microseconds(125 + 4096 + 16 * 1500)},
-    {"block write with small-block erase", [](const auto& p, const auto& path) {
-         return device::WriteFlashBlock(p, path, 0, k4K, 0x01);
-     }, microseconds(125 + 4096 + 45000 + 16 * 1500)},
-    {"block write with large-block erase", [](const auto& p, const auto& path) {
-         return device::WriteFlashBlock(p, path, 0, k4K, 0x82);
-     }, microseconds(125 + 4096 + 500000 + 16 * 1500)},
-    {"block write with whole-flash erase", [](const auto& p, const auto& path) {
-         return device::WriteFlashBlock(p, path, 0, k4K, 0x03);
-     }, microseconds(125 + 4096 + 2000000 + 16 * 1500)},
-    {"sector erase", [](const auto& p, const auto& path) {
-         return device::EraseFlashSector(p, path, 0x8000);
-     }, microseconds(125 + 30000)},
-    {"chip erase", [](const auto& p, const auto& path) {
-         return device::EraseFlashChip(p, path);
-     }, microseconds(125 + 2000000)},
-    {"byte write of 300 bytes touches two pages", [](const auto& p, const auto& path) {
+     },
+     microseconds(125 + 4096)},
+    {"block write without erase",
+     [](const auto& p, const auto& path) { return device::WriteFlashBlock(p, path, 0, k4K, 0x00); },
+     microseconds(125 + 4096 + 16 * 1500)},
+    {"block write with small-block erase",
+     [](const auto& p, const auto& path) { return device::WriteFlashBlock(p, path, 0, k4K, 0x01); },
+     microseconds(125 + 4096 + 45000 + 16 * 1500)},
+    {"block write with large-block erase",
+     [](const auto& p, const auto& path) { return device::WriteFlashBlock(p, path, 0, k4K, 0x82); },
+     microseconds(125 + 4096 + 500000 + 16 * 1500)},
+    {"block write with whole-flash erase",
+     [](const auto& p, const auto& path) { return device::WriteFlashBlock(p, path, 0, k4K, 0x03); },
+     microseconds(125 + 4096 + 2000000 + 16 * 1500)},
+    {"sector erase",
+     [](const auto& p, const auto& path) { return device::EraseFlashSector(p, path, 0x8000); },
+     microseconds(125 + 30000)},
+    {"chip erase", [](const auto& p, const auto& path) { return device::EraseFlashChip(p, path); },
+     microseconds(125 + 2000000)},
+    {"byte write of 300 bytes touches two pages",
+     [](const auto& p, const auto& path) {
          return device::WriteFlash(p, path, 0, std::span(k4K).first(300));
-     }, microseconds(125 + 300 + 2 * 1500)},
+     },
+     microseconds(125 + 300 + 2 * 1500)},
 };
 
 class TimingCostTest : public ::testing::TestWithParam<CostCase> {};
@@ -95,8 +98,8 @@ TEST(TimingModelTest, WithoutATimingObjectCommandsTakeNoTime) {
 }
 
 TEST(TimingModelTest, ScenarioRejectsUnknownKeysAndEmptyPages) {
-    for (const char* timing : {R"({"latencyUs": 5})", R"({"pageSize": 0})",
-                               R"({"chipEraseUs": -1})"}) {
+    for (const char* timing :
+         {R"({"latencyUs": 5})", R"({"pageSize": 0})", R"({"chipEraseUs": -1})"}) {
         testing::EmulatedPlatform emu;
         EXPECT_THROW(emu.AddDevice(std::string(R"({"chip": "kxt850", "timing": )") + timing + "}"),
                      ScenarioError)
