@@ -1,5 +1,6 @@
 #include <CLI/CLI.hpp>
 
+#include "cli/DumpCommand.h"
 #include "cli/IdentifyCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/InspectCommand.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     kxt::cli::AddIdentifyCommand(app, options, exitStatus);
     kxt::cli::AddListCommand(app, options, exitStatus);
     kxt::cli::AddInspectCommand(app, exitStatus);
+    kxt::cli::AddDumpCommand(app, options, exitStatus);
 
     CLI11_PARSE(app, argc, argv);
     return exitStatus;

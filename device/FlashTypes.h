@@ -10,6 +10,8 @@ namespace kxt::device {
 // or as the host-side probe finds it.
 using FlashType = std::uint8_t;
 inline constexpr FlashType kMaxFlashType = 10;
+inline constexpr FlashType kUnknownFlashType = 0;  // also what a code above 10 counts as
+inline constexpr FlashType kMxicFlashType = 5;
 
 inline constexpr std::array<std::string_view, kMaxFlashType + 1> FlashNames{
     "Unknown", "PMC", "SST", "ST/EON/MXIC", "ATMEL", "MXIC",

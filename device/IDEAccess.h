@@ -1,13 +1,16 @@
 #pragma once
 
 // Device access: everything that talks to a bridge chip.
+#include "device/BlockProgramming.h"
 #include "device/ChipCapabilities.h"
 #include "device/ChipIdentification.h"
 #include "device/DeviceDiscovery.h"
 #include "device/ConfigBlockMerge.h"
 #include "device/FirmwareCatalogue.h"
 #include "device/FirmwareFileCheck.h"
+#include "device/EraseSelection.h"
 #include "device/FirmwareIdentity.h"
+#include "device/FlashArea.h"
 #include "device/FlashReadiness.h"
 #include "device/FlashTypes.h"
 #include "device/ImageChecksum.h"

@@ -202,13 +202,16 @@ ChipReply BridgeChip::Execute(ChipCommand command, const os::ScsiCommand& reques
             return {true, static_cast<std::int32_t>(request.dataIn.size())};
         case ChipCommand::WriteFlash:
             flash_.Program(BigEndian(cdb.subspan(3, 3)), request.dataOut);
-            return {true, static_cast<std::int32_t>(request.dataOut.size())};
+            return {true, static_cast<std::int32_t>(request.dataOut.size()), false,
+                    {.programmedBytes = request.dataOut.size()}};
         case ChipCommand::ReadFlashStatus: return FlashStatus(request);
-        case ChipCommand::EraseFlashChip: flash_.EraseAll(); return {true, 0};
+        case ChipCommand::EraseFlashChip:
+            flash_.EraseAll();
+            return {true, 0, false, {.chipErases = 1}};
         case ChipCommand::EraseFlashSector: {
             const FlashSector sector = personality_.flashPart.SectorAt(BigEndian(cdb.subspan(3, 3)));
             flash_.EraseUnit(sector.start, sector.size);
-            return {true, 0};
+            return {true, 0, false, {.sectorErases = 1}};
         }
         case ChipCommand::SendSpiOpcode: {
             const auto& replies = personality_.flashPart.opcodeReplies;
@@ -271,23 +274,28 @@ ChipReply BridgeChip::BlockTransfer(ChipCommand command, const os::ScsiCommand& 
         flash_.Read(address, request.dataIn);
         return {true, static_cast<std::int32_t>(request.dataIn.size())};
     }
-    EraseForWriteMode(cdb[1], address);
+    FlashWork work = EraseForWriteMode(cdb[1], address);
     flash_.Program(address, request.dataOut);
-    return {true, static_cast<std::int32_t>(request.dataOut.size())};
+    work.programmedBytes = request.dataOut.size();
+    return {true, static_cast<std::int32_t>(request.dataOut.size()), false, work};
 }
 
-void BridgeChip::EraseForWriteMode(std::uint8_t mode, std::uint32_t address) {
+FlashWork BridgeChip::EraseForWriteMode(std::uint8_t mode, std::uint32_t address) {
     // Bit 7 only asks the firmware to lift the part's write protection first; the
     // low bits name the erase: small block, large block, whole chip or none.
     switch (mode & 0x07) {
         case 1:
-        case 4: flash_.EraseUnit(address, personality_.flashPart.smallEraseBlock); break;
+        case 4:
+            flash_.EraseUnit(address, personality_.flashPart.smallEraseBlock);
+            return {.smallBlockErases = 1};
         case 2:
-        case 5: flash_.EraseUnit(address, personality_.flashPart.largeEraseBlock); break;
+        case 5:
+            flash_.EraseUnit(address, personality_.flashPart.largeEraseBlock);
+            return {.largeBlockErases = 1};
         case 3:
         case 6:
-        case 7: flash_.EraseAll(); break;
-        default: break;
+        case 7: flash_.EraseAll(); return {.chipErases = 1};
+        default: return {};
     }
 }
 
@@ -334,11 +342,14 @@ ChipReply BridgeChip::RomCommand(ChipCommand command, const os::ScsiCommand& req
             if (romEraseSequence_ && RomCyclesMatch(*romEraseSequence_, true)) {
                 flash_.EraseAll();
                 romBusyLeft_ = personality_.romBusyReads;
+                return {true, 0, false, {.chipErases = 1}};
             }
             return {true, 0};
         case ChipCommand::ProgramRom:
             if (RomCyclesMatch(request.cdb.subspan(3, 9), false)) {
                 flash_.Program(0, request.dataOut);
+                return {true, static_cast<std::int32_t>(request.dataOut.size()), false,
+                        {.programmedBytes = request.dataOut.size()}};
             }
             return {true, static_cast<std::int32_t>(request.dataOut.size())};
         case ChipCommand::ReadRom:

@@ -9,6 +9,7 @@
 
 #include "emulator/NorFlash.h"
 #include "emulator/Personality.h"
+#include "emulator/TimingModel.h"
 #include "os/ScsiPassThrough.h"
 
 namespace kxt::emulator {
@@ -53,6 +54,7 @@ struct ChipReply {
     bool completed = false;  // false: the request failed at the transport
     std::int32_t transferred = 0;
     bool reset = false;  // the chip restarts and leaves the bus
+    FlashWork work{};    // what the flash array did, for the timing model
 };
 
 // The device side of one bridge: its personality, its flash and the state that
@@ -78,7 +80,7 @@ private:
     ChipReply BlockTransfer(ChipCommand command, const os::ScsiCommand& request);
     ChipReply FlashStatus(const os::ScsiCommand& request);
     ChipReply RomCommand(ChipCommand command, const os::ScsiCommand& request);
-    void EraseForWriteMode(std::uint8_t mode, std::uint32_t address);
+    FlashWork EraseForWriteMode(std::uint8_t mode, std::uint32_t address);
     bool RomCyclesMatch(std::span<const std::uint8_t> cycles, bool erase) const;
 
     Personality personality_;

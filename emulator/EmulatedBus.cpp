@@ -140,7 +140,10 @@ os::ScsiCompletion EmulatedBus::Submit(const os::DevicePath& path, const os::Scs
             completion.errorCode = ENODEV;
         } else {
             const int occurrence = ++device->occurrences[entry.name];
-            completion = Execute(*device, decoded, command, occurrence, changes);
+            FlashWork work;
+            completion = Execute(*device, decoded, command, occurrence, changes, work);
+            const std::uint64_t moved = completion.completed ? command.DataLength() : 0;
+            clock_.Advance(device->timing.Cost(moved, work));
         }
         entry.completed = completion.completed && completion.errorCode == 0;
         log_.push_back(std::move(entry));
@@ -151,7 +154,7 @@ os::ScsiCompletion EmulatedBus::Submit(const os::DevicePath& path, const os::Scs
 
 os::ScsiCompletion EmulatedBus::Execute(
     EmulatedDevice& device, ChipCommand command, const os::ScsiCommand& request, int occurrence,
-    std::vector<std::pair<os::DevicePath, DeviceChange>>& changes) {
+    std::vector<std::pair<os::DevicePath, DeviceChange>>& changes, FlashWork& work) {
     os::ScsiCompletion completion;
     if (device.chip.GetPersonality().rawIoDenied && command != ChipCommand::Inquiry) {
         denied_.insert(device.path);
@@ -178,6 +181,7 @@ os::ScsiCompletion EmulatedBus::Execute(
     completion.completed = reply.completed;
     completion.errorCode = reply.completed ? 0 : EIO;
     completion.transferred = reply.transferred;
+    work = reply.work;
     if (fault != nullptr && fault->kind == Fault::Kind::CorruptRead &&
         fault->offset < request.dataIn.size()) {
         request.dataIn[fault->offset] = static_cast<std::uint8_t>(~request.dataIn[fault->offset]);

@@ -13,6 +13,7 @@
 #include "emulator/BridgeChip.h"
 #include "emulator/CommandLog.h"
 #include "emulator/Faults.h"
+#include "emulator/TimingModel.h"
 #include "emulator/VirtualClock.h"
 #include "os/InterfaceListing.h"
 #include "os/ScsiPassThrough.h"
@@ -28,6 +29,7 @@ struct EmulatedDevice {
     bool attached = true;
     bool gone = false;  // left the bus for good
     std::chrono::milliseconds reattachAt{0};
+    TimingModel timing{};  // what each command costs on the virtual clock
 };
 
 enum class DeviceChange { Arrival, Removal };
@@ -72,7 +74,8 @@ private:
                               bool exclusive);
     os::ScsiCompletion Execute(EmulatedDevice& device, ChipCommand command,
                                const os::ScsiCommand& request, int occurrence,
-                               std::vector<std::pair<os::DevicePath, DeviceChange>>& changes);
+                               std::vector<std::pair<os::DevicePath, DeviceChange>>& changes,
+                               FlashWork& work);
     std::vector<std::pair<os::DevicePath, DeviceChange>> UpdateAttachments();
     void Notify(const std::vector<std::pair<os::DevicePath, DeviceChange>>& changes);
     EmulatedDevice* FindLocked(const os::DevicePath& path);

@@ -299,6 +299,32 @@ Fault ReadFault(const Node& node) {
     return fault;
 }
 
+TimingModel ReadTiming(const Node& node) {
+    node.RequireObject({"commandLatencyUs", "bytesPerSecond", "smallBlockEraseUs",
+                        "largeBlockEraseUs", "sectorEraseUs", "chipEraseUs", "pageProgramUs",
+                        "pageSize"});
+    constexpr std::uint64_t kMaxMicroseconds = 1'000'000'000;  // a thousand seconds
+    const auto micros = [&node](const std::string& key) {
+        if (!node.Has(key)) return std::chrono::microseconds{0};
+        return std::chrono::microseconds(node.Child(key).Number(kMaxMicroseconds));
+    };
+    TimingModel timing;
+    timing.commandLatency = micros("commandLatencyUs");
+    timing.smallBlockErase = micros("smallBlockEraseUs");
+    timing.largeBlockErase = micros("largeBlockEraseUs");
+    timing.sectorErase = micros("sectorEraseUs");
+    timing.chipErase = micros("chipEraseUs");
+    timing.pageProgram = micros("pageProgramUs");
+    if (node.Has("bytesPerSecond")) {
+        timing.bytesPerSecond = node.Child("bytesPerSecond").Number(1ULL << 40);
+    }
+    if (node.Has("pageSize")) {
+        timing.pageSize = static_cast<std::uint32_t>(node.Child("pageSize").Number(1U << 24));
+        if (timing.pageSize == 0) node.Child("pageSize").Fail("a page has at least one byte");
+    }
+    return timing;
+}
+
 int ReadOpenError(const Node& node) {
     const std::string text = node.Text();
     if (text == "permission") return EACCES;
@@ -317,6 +343,7 @@ struct ParsedDevice {
     Personality personality;
     NorFlash flash;
     std::vector<Fault> faults;
+    TimingModel timing;
 };
 
 ParsedDevice ReadDevice(const Node& node, std::size_t index, const std::filesystem::path& base,
@@ -325,7 +352,7 @@ ParsedDevice ReadDevice(const Node& node, std::size_t index, const std::filesyst
                         "inquiryChipCode", "identity", "legacyChipId", "chipInfo", "xdata",
                         "vendorCommands", "unknownCommands", "flash", "busyStatusReads",
                         "romBusyReads", "parallelFlashPart", "needsRomSwitch", "openError",
-                        "rawIoDenied", "reattachDelayMs", "faults"});
+                        "rawIoDenied", "reattachDelayMs", "faults", "timing"});
     Device device = Preset(node, node.Has("chip") ? node.Child("chip").Text() : "none");
     Personality& p = device.personality;
     std::string id = node.Has("id") ? node.Child("id").Text() : "dev" + std::to_string(index);
@@ -401,7 +428,9 @@ ParsedDevice ReadDevice(const Node& node, std::size_t index, const std::filesyst
         if (!list.Raw().is_array()) list.Fail("expected an array");
         for (std::size_t i = 0; i < list.Raw().size(); ++i) faults.push_back(ReadFault(list.Element(i)));
     }
-    return {std::move(id), std::move(p), std::move(flash), std::move(faults)};
+    const TimingModel timing =
+        node.Has("timing") ? ReadTiming(node.Child("timing")) : TimingModel{};
+    return {std::move(id), std::move(p), std::move(flash), std::move(faults), timing};
 }
 
 }  // namespace
@@ -435,6 +464,7 @@ void LoadScenarioText(const std::string& text, const std::string& source,
         EmulatedDevice& added =
             bus.AddDevice(std::move(device.id), std::move(device.personality), std::move(device.flash));
         added.faults = std::move(device.faults);
+        added.timing = device.timing;
     }
 }
 
