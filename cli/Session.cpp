@@ -4,34 +4,19 @@
 
 #include "emulator/Scenario.h"
 #include "emulator/VirtualClock.h"
+#include "os/linux/LinuxInterfaceListing.h"
 #include "os/linux/LinuxScsiPassThrough.h"
 #include "os/linux/SystemClock.h"
+#include "resources/EmbeddedFirmwareResources.h"
 
 namespace kxt::cli {
-namespace {
-
-class NoFirmware final : public os::FirmwareResources {
-public:
-    std::optional<std::span<const std::uint8_t>> Find(std::string_view,
-                                                      std::string_view) const override {
-        return std::nullopt;
-    }
-    bool StandInImages() const override { return true; }
-};
-
-class NoInterfaces final : public os::InterfaceListing {
-public:
-    std::vector<os::DevicePath> List(os::InterfaceKind) override { return {}; }
-};
-
-}  // namespace
 
 struct Session::Parts {
     emulator::VirtualClock virtualClock;
     os::linux_impl::SystemClock systemClock;
     os::linux_impl::LinuxScsiPassThrough linuxScsi;
-    NoFirmware firmware;
-    NoInterfaces interfaces;
+    resources::EmbeddedFirmwareResources firmware;
+    os::linux_impl::LinuxInterfaceListing interfaces;
 };
 
 Session::~Session() = default;

@@ -1,6 +1,8 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/IdentifyCommand.h"
+#include "cli/ListCommand.h"
+#include "cli/InspectCommand.h"
 #include "cli/Session.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +17,8 @@ int main(int argc, char** argv) {
 
     int exitStatus = 0;
     kxt::cli::AddIdentifyCommand(app, options, exitStatus);
+    kxt::cli::AddListCommand(app, options, exitStatus);
+    kxt::cli::AddInspectCommand(app, exitStatus);
 
     CLI11_PARSE(app, argc, argv);
     return exitStatus;

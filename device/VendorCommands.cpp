@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "device/PassThrough.h"
+#include "device/ProgrammingGuard.h"
 #include "device/WireLayout.h"
 
 namespace kxt::device {
@@ -64,6 +65,13 @@ bool Out(const os::Platform& p, const DevicePath& path, const std::optional<Comm
     return block && PassThroughOut(p.scsi, path, *block, data, transferred);
 }
 
+// Every command that changes flash passes here, so that no path can write a
+// stand-in image into a real device.
+bool FlashOut(const os::Platform& p, const DevicePath& path,
+              const std::optional<CommandBlock>& block, std::span<const std::uint8_t> data = {}) {
+    return ProgrammingAllowed(p) && Out(p, path, block, data);
+}
+
 const wire::ParallelFlashCycles* CyclesOf(ParallelFlashType type) {
     if (type < 0 || static_cast<std::size_t>(type) >= wire::kParallelFlashCycles.size()) {
         return nullptr;
@@ -83,8 +91,8 @@ bool ReadFirmwareIdentity(const os::Platform& p, const DevicePath& path,
 }
 
 bool ReadLegacyChipId(const os::Platform& p, const DevicePath& path,
-                      std::span<std::uint8_t, 2> buffer) {
-    return In(p, path, Build(wire::kReadLegacyChipId), buffer);
+                      std::span<std::uint8_t, 2> buffer, std::int32_t& transferred) {
+    return In(p, path, Build(wire::kReadLegacyChipId), buffer, transferred);
 }
 
 bool ReadChipInfo(const os::Platform& p, const DevicePath& path, std::span<std::uint8_t> buffer) {
@@ -111,7 +119,7 @@ bool WriteFlashBlock(const os::Platform& p, const DevicePath& path, std::uint32_
     const Arguments args{.address = address,
                          .length = data.size(),
                          .parameter = static_cast<std::uint8_t>(writeMode & wire::kWriteModeMask)};
-    return Out(p, path, Build(wire::kWriteFlashBlock, args), data);
+    return FlashOut(p, path, Build(wire::kWriteFlashBlock, args), data);
 }
 
 bool EnableVendorMode(const os::Platform& p, const DevicePath& path) {
@@ -137,7 +145,7 @@ bool ReadFlash(const os::Platform& p, const DevicePath& path, std::uint32_t addr
 
 bool WriteFlash(const os::Platform& p, const DevicePath& path, std::uint32_t address,
                 std::span<const std::uint8_t> data) {
-    return Out(p, path, Build(wire::kWriteFlash, {.address = address}), data);
+    return FlashOut(p, path, Build(wire::kWriteFlash, {.address = address}), data);
 }
 
 bool ReadFlashStatus(const os::Platform& p, const DevicePath& path, std::uint8_t& status) {
@@ -145,11 +153,11 @@ bool ReadFlashStatus(const os::Platform& p, const DevicePath& path, std::uint8_t
 }
 
 bool EraseFlashChip(const os::Platform& p, const DevicePath& path) {
-    return Out(p, path, Build(wire::kEraseFlashChip));
+    return FlashOut(p, path, Build(wire::kEraseFlashChip));
 }
 
 bool EraseFlashSector(const os::Platform& p, const DevicePath& path, std::uint32_t address) {
-    return Out(p, path, Build(wire::kEraseFlashSector, {.address = address}));
+    return FlashOut(p, path, Build(wire::kEraseFlashSector, {.address = address}));
 }
 
 bool SendSpiOpcode(const os::Platform& p, const DevicePath& path, std::uint8_t opcode) {
@@ -188,7 +196,7 @@ bool IsRomBusy(const os::Platform& p, const DevicePath& path) {
 }
 
 bool StartRomErase(const os::Platform& p, const DevicePath& path) {
-    return Out(p, path, Build(wire::kStartRomErase));
+    return FlashOut(p, path, Build(wire::kStartRomErase));
 }
 
 bool LoadRomEraseSequence(const os::Platform& p, const DevicePath& path, ParallelFlashType type) {
@@ -196,7 +204,7 @@ bool LoadRomEraseSequence(const os::Platform& p, const DevicePath& path, Paralle
     if (const auto* cycles = CyclesOf(type)) {
         sequence = cycles->erase;
     }
-    return Out(p, path, Build(wire::kLoadRomEraseSequence), sequence);
+    return FlashOut(p, path, Build(wire::kLoadRomEraseSequence), sequence);
 }
 
 bool ProgramRom(const os::Platform& p, const DevicePath& path, std::span<const std::uint8_t> data,
@@ -205,7 +213,7 @@ bool ProgramRom(const os::Platform& p, const DevicePath& path, std::span<const s
     if (const auto* cycles = CyclesOf(type)) {
         std::copy(cycles->program.begin(), cycles->program.end(), block->begin() + 3);
     }
-    return Out(p, path, block, data);
+    return FlashOut(p, path, block, data);
 }
 
 bool ReadRom(const os::Platform& p, const DevicePath& path, std::uint32_t address,

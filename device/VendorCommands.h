@@ -8,7 +8,8 @@
 // The bridge's command set: one function per command block, each one request
 // through the pass-through. Every function returns the pass-through's result; a
 // value that does not fit its field (a DF transfer over 65,535 bytes, an address
-// beyond 24 bits) is refused with false before anything is sent.
+// beyond 24 bits) is refused with false before anything is sent. The commands that
+// change flash also refuse, sending nothing, when ProgrammingAllowed is false.
 namespace kxt::device {
 
 using os::DevicePath;
@@ -21,7 +22,7 @@ bool Inquiry(const os::Platform& p, const DevicePath& path, std::span<std::uint8
 bool ReadFirmwareIdentity(const os::Platform& p, const DevicePath& path,
                           std::span<std::uint8_t> buffer, std::int32_t& transferred);
 bool ReadLegacyChipId(const os::Platform& p, const DevicePath& path,
-                      std::span<std::uint8_t, 2> buffer);
+                      std::span<std::uint8_t, 2> buffer, std::int32_t& transferred);
 // Needs at least 8 bytes of buffer; a shorter one is refused with false.
 bool ReadChipInfo(const os::Platform& p, const DevicePath& path, std::span<std::uint8_t> buffer);
 bool ReadXdata(const os::Platform& p, const DevicePath& path, std::uint16_t address,

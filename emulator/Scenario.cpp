@@ -8,6 +8,9 @@
 #include <set>
 #include <sstream>
 
+#include "emulator/ChipPresets.h"
+#include "emulator/IdentityRecord.h"
+
 namespace kxt::emulator {
 namespace {
 
@@ -107,25 +110,6 @@ private:
     const std::string& source_;
 };
 
-std::array<std::uint8_t, 16> IdentityRecord(std::uint16_t vendorId, std::uint16_t productId,
-                                            std::array<std::uint8_t, 2> shortVersion,
-                                            const std::string& model, char revision,
-                                            std::array<std::uint8_t, 3> longVersion) {
-    std::array<std::uint8_t, 16> record{0xF4, 0xE7};
-    record[2] = static_cast<std::uint8_t>(vendorId >> 8);
-    record[3] = static_cast<std::uint8_t>(vendorId);
-    record[4] = static_cast<std::uint8_t>(productId >> 8);
-    record[5] = static_cast<std::uint8_t>(productId);
-    record[6] = shortVersion[0];
-    record[7] = shortVersion[1];
-    for (std::size_t i = 0; i < 3 && i < model.size(); ++i) {
-        record[8 + i] = static_cast<std::uint8_t>(model[i]);
-    }
-    record[11] = static_cast<std::uint8_t>(revision);
-    std::copy(longVersion.begin(), longVersion.end(), record.begin() + 12);
-    return record;
-}
-
 struct Device {
     Personality personality;
     std::size_t flashSize = 0x10000;
@@ -151,8 +135,10 @@ Device Preset(const Node& node, const std::string& chip) {
         p.vendor = "Generic";
         p.product = "Flash Disk";
         p.vendorCommands = false;
-    } else if (chip != "none") {
-        node.Fail("unknown chip \"" + chip + "\" (kxt850, kxt861, foreign or none)");
+    } else if (chip != "none" && !ApplyChipPreset(chip, p)) {
+        std::string known = "kxt850 kxt861 foreign none";
+        for (const std::string& name : ChipPresetNames()) known += " " + name;
+        node.Fail("unknown chip \"" + chip + "\"; known: " + known);
     }
     return device;
 }
@@ -434,11 +420,16 @@ void LoadScenarioText(const std::string& text, const std::string& source,
         root.Fail("expected \"devices\": [ ... ]");
     }
     const Node devices = root.Child("devices");
-    // Every device is read before any is added, so a bad file adds nothing.
+    // Every device is read before any is added, so a bad file adds nothing. Ids are
+    // unique on the whole bus, also across several scenarios.
     std::set<std::string> ids;
+    for (const EmulatedDevice* device : bus.Devices()) {
+        ids.insert(device->id);
+    }
+    const std::size_t firstIndex = bus.Devices().size();
     std::vector<ParsedDevice> parsed;
     for (std::size_t i = 0; i < devices.Raw().size(); ++i) {
-        parsed.push_back(ReadDevice(devices.Element(i), i, baseDirectory, ids));
+        parsed.push_back(ReadDevice(devices.Element(i), firstIndex + i, baseDirectory, ids));
     }
     for (ParsedDevice& device : parsed) {
         EmulatedDevice& added =

@@ -88,6 +88,17 @@ TEST(Scenario, FlashRegionsAreLaidOutInOrderWithFilesRelativeToTheScenario) {
     std::filesystem::remove_all(directory);
 }
 
+TEST(Scenario, DefaultIdsStayUniqueAcrossScenariosOnOneBus) {
+    VirtualClock clock;
+    EmulatedBus bus(clock);
+    LoadScenarioText(R"({"devices": [{}]})", "first", ".", bus);
+    LoadScenarioText(R"({"devices": [{}]})", "second", ".", bus);
+    ASSERT_EQ(bus.Devices().size(), 2U);
+    EXPECT_NE(bus.Devices()[0]->path, bus.Devices()[1]->path);
+    EXPECT_THROW(LoadScenarioText(R"({"devices": [{"id": "dev0"}]})", "third", ".", bus),
+                 ScenarioError);
+}
+
 TEST(Scenario, TheShippedExampleLoads) {
     VirtualClock clock;
     EmulatedBus bus(clock);

@@ -36,7 +36,7 @@ const std::vector<WireCase>& Cases() {
                      {0x12, 0, 0, 0, 40}, DataDirection::In, 40, 20, false, {}});
         c.push_back({"ReadFirmwareIdentity", [](auto& p, auto& d) { auto b = Buffer(16); std::int32_t t; ReadFirmwareIdentity(p, d, b, t); },
                      {0xE0, 0xF4, 0xE7}, DataDirection::In, 16, 20, false, {}});
-        c.push_back({"ReadLegacyChipId", [](auto& p, auto& d) { std::array<std::uint8_t, 2> b{}; ReadLegacyChipId(p, d, b); },
+        c.push_back({"ReadLegacyChipId", [](auto& p, auto& d) { std::array<std::uint8_t, 2> b{}; std::int32_t t; ReadLegacyChipId(p, d, b, t); },
                      {0xDF, 0x10, 0, 0, 0x02, 0, 0, 0, 0, 0, 0, 0xFF}, DataDirection::In, 2, 20, false, {}});
         c.push_back({"ReadChipInfo", [](auto& p, auto& d) { auto b = Buffer(40); ReadChipInfo(p, d, b); },
                      {0xFF, 0x04, 0x30, 0x08}, DataDirection::In, 40, 20, false, {}});
