@@ -1,8 +1,10 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/IdentifyCommand.h"
-#include "cli/ListCommand.h"
 #include "cli/InspectCommand.h"
+#include "cli/ListCommand.h"
+#include "cli/ScanCommand.h"
+#include "cli/UpdateCommand.h"
 #include "cli/Session.h"
 
 int main(int argc, char** argv) {
@@ -19,6 +21,8 @@ int main(int argc, char** argv) {
     kxt::cli::AddIdentifyCommand(app, options, exitStatus);
     kxt::cli::AddListCommand(app, options, exitStatus);
     kxt::cli::AddInspectCommand(app, exitStatus);
+    kxt::cli::AddScanCommand(app, options, exitStatus);
+    kxt::cli::AddUpdateCommand(app, options, exitStatus);
 
     CLI11_PARSE(app, argc, argv);
     return exitStatus;
