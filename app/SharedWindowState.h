@@ -35,6 +35,9 @@ public:
 
     // The window's copy of "Erase All Flash Only "; every update run clears it.
     int EraseOnly = 0;
+    // The AMIC erase layout of the selected device's flash (-1: not AMIC), recorded by
+    // the readiness check for the external-flash chips.
+    int AmicLayoutCode = 0;
 
 private:
     const os::Platform& platform_;
