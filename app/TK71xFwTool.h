@@ -58,7 +58,6 @@ public:
     std::int32_t DeviceCount = 0;
     std::vector<os::DevicePath> ReleaseList;
     device::ChipIdentity ChipId = 0;
-    device::AmicLayout AmicLayoutCode = 0;
 
 private:
     const os::DevicePath* SelectedPath() const;
