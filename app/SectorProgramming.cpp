@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "device/FirmwareCatalogue.h"
 #include "device/IDEAccess.h"
 
 namespace kxt::app {
@@ -68,7 +69,7 @@ bool WriteChunks(const os::Platform& p, const os::DevicePath& path,
     return true;
 }
 
-int Program(SharedWindowState& window, const os::DevicePath& path,
+bool Program(SharedWindowState& window, const os::DevicePath& path,
             std::span<const std::uint8_t> image) {
     const os::Platform& p = window.GetPlatform();
     const std::size_t length = RoundUp(image.size(), kWriteChunk);
@@ -78,40 +79,59 @@ int Program(SharedWindowState& window, const os::DevicePath& path,
 
     window.AdvanceProgress(kPhaseStep);
     if (!EraseSectors(p, path, RoundUp(length, kSectorSize) / kSectorSize)) {
-        return 0;
+        return false;
     }
     window.AdvanceProgress(kPhaseStep);
     if (!EnsureBlank(window, path, readBuffer)) {
-        return 0;
+        return false;
     }
     window.AdvanceProgress(kPhaseStep);
     if (!WriteChunks(p, path, writeBuffer)) {
-        return 0;
+        return false;
     }
     window.AdvanceProgress(kPhaseStep);
     if (length > 0) {
         p.clock.Sleep(kSettlePause);
         device::WaitFlashReady(p, path);
         if (!ReadFlashWithStatus(window, path, 0, readBuffer) || readBuffer != writeBuffer) {
-            return 0;
+            return false;
         }
     }
     window.AdvanceProgress(kPhaseStep);
-    return 1;
+    return true;
 }
 
 }  // namespace
 
-int SectorProgram(SharedWindowState& window, const os::DevicePath& path,
-                  std::span<const std::uint8_t> image) {
+bool ProgramKXT861BySectors(SharedWindowState& window, const os::DevicePath& path,
+                            bool blockFromCaller, bool codeFromEmbedded,
+                            std::span<const std::uint8_t, 128> block) {
+    if (!blockFromCaller || !codeFromEmbedded) {
+        return false;
+    }
     try {
-        return Program(window, path, image);
+        std::vector<std::uint8_t> image(kImageSize, 0);
+        if (device::CopyFirmwareSlice(window.GetPlatform(), path, image, 0, 0,
+                                      device::ImageFamily::KXT861) == 0) {
+            return false;
+        }
+        std::copy(block.begin(), block.end(), image.begin());
+        return SectorProgram(window, path, image);
     } catch (const std::bad_alloc&) {
-        return 0;
+        return false;
     }
 }
 
-int ReadFlashWithStatus(SharedWindowState& window, const os::DevicePath& path,
+bool SectorProgram(SharedWindowState& window, const os::DevicePath& path,
+                   std::span<const std::uint8_t> image) {
+    try {
+        return Program(window, path, image);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool ReadFlashWithStatus(SharedWindowState& window, const os::DevicePath& path,
                         std::uint32_t address, std::span<std::uint8_t> destination) {
     const os::Platform& p = window.GetPlatform();
     if (!device::WaitFlashReady(p, path)) {
@@ -119,7 +139,7 @@ int ReadFlashWithStatus(SharedWindowState& window, const os::DevicePath& path,
     }
     const std::size_t page = window.Settings().TransferPageSize;
     if (page == 0) {
-        return 0;
+        return false;
     }
     const std::size_t pages = (destination.size() + page - 1) / page;
     window.SetStatus("ReadFlash...");
@@ -129,14 +149,14 @@ int ReadFlashWithStatus(SharedWindowState& window, const os::DevicePath& path,
         device::PollFlashStatus(p, path);
         const std::size_t offset = k * page;
         if (!device::ReadFlash(p, path, static_cast<std::uint32_t>(address + offset), pageBuffer)) {
-            return 0;
+            return false;
         }
         const std::size_t fits = std::min(page, destination.size() - offset);
         std::copy_n(pageBuffer.begin(), fits, destination.begin() + static_cast<std::ptrdiff_t>(offset));
         window.AppendStatus(".");
         window.LetPendingMessagesThrough();
     }
-    return pages > 0 ? 1 : 0;
+    return pages > 0;
 }
 
 }  // namespace kxt::app

@@ -13,19 +13,19 @@ namespace kxt::app {
 // Builds the image from the embedded KXT861 image and the given 128-byte
 // configuration block and programs it. Only both switches on is offered; there
 // is no image without embedded code, so a missing image fails before anything is
-// sent. Returns 1 or 0.
-int ProgramKXT861BySectors(SharedWindowState& window, const os::DevicePath& path,
+// sent.
+bool ProgramKXT861BySectors(SharedWindowState& window, const os::DevicePath& path,
                            bool blockFromCaller, bool codeFromEmbedded,
                            std::span<const std::uint8_t, 128> block);
 
-// Erases, checks, writes and verifies `image` from flash address 0; 1 when the
+// Erases, checks, writes and verifies `image` from flash address 0; true when the
 // flash reads back identical.
-int SectorProgram(SharedWindowState& window, const os::DevicePath& path,
+bool SectorProgram(SharedWindowState& window, const os::DevicePath& path,
                   std::span<const std::uint8_t> image);
 
 // Reads whole pages of the process's transfer page size, one status dot per page;
-// a last page that does not fit the destination is cut. 1 when every page was read.
-int ReadFlashWithStatus(SharedWindowState& window, const os::DevicePath& path,
+// a last page that does not fit the destination is cut. True when every page was read.
+bool ReadFlashWithStatus(SharedWindowState& window, const os::DevicePath& path,
                         std::uint32_t address, std::span<std::uint8_t> destination);
 
 }  // namespace kxt::app

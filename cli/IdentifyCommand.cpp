@@ -68,22 +68,15 @@ void AddIdentifyCommand(CLI::App& app, const SessionOptions& options, int& exitS
     auto path = std::make_shared<std::string>();
     command->add_option("path", *path, "Device node, e.g. /dev/sg1 (default with --emulate: the first device)");
     command->callback([&options, &exitStatus, path] {
-        std::string error;
-        auto session = Session::Create(options, error);
-        if (!session) {
-            std::cerr << "kxtfw: " << error << '\n';
-            exitStatus = 2;
-            return;
-        }
-        std::optional<os::DevicePath> target =
-            path->empty() ? session->DefaultPath() : std::optional<os::DevicePath>(*path);
-        if (!target) {
-            std::cerr << "kxtfw: name a device, e.g. kxtfw identify /dev/sg1\n";
-            exitStatus = 2;
-            return;
-        }
-        exitStatus = Identify(*session, *target);
-        if (!session->Finish() && exitStatus == 0) exitStatus = 1;
+        RunInSession(options, exitStatus, [&path](Session& session) {
+            const std::optional<os::DevicePath> target =
+                path->empty() ? session.DefaultPath() : std::optional<os::DevicePath>(*path);
+            if (!target) {
+                std::cerr << "kxtfw: name a device, e.g. kxtfw identify /dev/sg1\n";
+                return 2;
+            }
+            return Identify(session, *target);
+        });
     });
 }
 

@@ -56,18 +56,7 @@ int List(Session& session) {
 void AddListCommand(CLI::App& app, const SessionOptions& options, int& exitStatus) {
     auto* command =
         app.add_subcommand("list", "List the USB storage devices and the bridge chip of each");
-    command->callback([&options, &exitStatus] {
-        std::string error;
-        auto session = Session::Create(options, error);
-        if (!session) {
-            std::cerr << "kxtfw: " << error << '\n';
-            exitStatus = 2;
-            return;
-        }
-        exitStatus = List(*session);
-        if (!session->Finish() && exitStatus == 0)
-            exitStatus = 1;
-    });
+    command->callback([&options, &exitStatus] { RunInSession(options, exitStatus, List); });
 }
 
 }  // namespace kxt::cli

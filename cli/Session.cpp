@@ -68,6 +68,21 @@ bool Session::Finish() {
     return ok;
 }
 
+void RunInSession(const SessionOptions& options, int& exitStatus,
+                  const std::function<int(Session&)>& command) {
+    std::string error;
+    std::unique_ptr<Session> session = Session::Create(options, error);
+    if (!session) {
+        std::cerr << "kxtfw: " << error << '\n';
+        exitStatus = 2;
+        return;
+    }
+    exitStatus = command(*session);
+    if (!session->Finish() && exitStatus == 0) {
+        exitStatus = 1;
+    }
+}
+
 std::string PermissionHint() {
     return "the device refused access: run as root, or grant the program CAP_SYS_RAWIO and "
            "read-write access to the /dev/sg node (the kernel refuses vendor commands to "

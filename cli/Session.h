@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,5 +49,11 @@ private:
 
 // What to tell a user whose requests were refused for lack of permission.
 std::string PermissionHint();
+
+// Runs one command on a fresh session and sets its exit status: 2 when the
+// session cannot be set up, else the command's status, made 1 when the trace or
+// flash files it asked for cannot be written.
+void RunInSession(const SessionOptions& options, int& exitStatus,
+                  const std::function<int(Session&)>& command);
 
 }  // namespace kxt::cli

@@ -2,8 +2,10 @@
 
 #include "cli/DumpCommand.h"
 #include "cli/IdentifyCommand.h"
-#include "cli/ListCommand.h"
 #include "cli/InspectCommand.h"
+#include "cli/ListCommand.h"
+#include "cli/ScanCommand.h"
+#include "cli/UpdateCommand.h"
 #include "cli/Session.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +23,8 @@ int main(int argc, char** argv) {
     kxt::cli::AddListCommand(app, options, exitStatus);
     kxt::cli::AddInspectCommand(app, exitStatus);
     kxt::cli::AddDumpCommand(app, options, exitStatus);
+    kxt::cli::AddScanCommand(app, options, exitStatus);
+    kxt::cli::AddUpdateCommand(app, options, exitStatus);
 
     CLI11_PARSE(app, argc, argv);
     return exitStatus;

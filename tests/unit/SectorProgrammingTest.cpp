@@ -48,7 +48,7 @@ TEST(SectorProgram, ErasesChecksWritesAndVerifiesWithTheDefaultPages) {
     SectorFixture fixture(kOldFirmware);
     const auto image = PatternImage(65536);
 
-    EXPECT_EQ(SectorProgram(fixture.window, fixture.path, image), 1);
+    EXPECT_TRUE(SectorProgram(fixture.window, fixture.path, image));
 
     EXPECT_EQ(fixture.Flash(), image);
     const auto erases = emulator::CommandsNamed(fixture.emulated.bus.Log(), "EraseFlashSector");
@@ -70,7 +70,7 @@ TEST(SectorProgram, ErasesChecksWritesAndVerifiesWithTheDefaultPages) {
 TEST(SectorProgram, TwoKilobytePagesLeaveThirtyTwoDots) {
     SectorFixture fixture(kOldFirmware);
     fixture.settings.TransferPageSize = 2048;
-    ASSERT_EQ(SectorProgram(fixture.window, fixture.path, PatternImage(65536)), 1);
+    ASSERT_TRUE(SectorProgram(fixture.window, fixture.path, PatternImage(65536)));
     EXPECT_EQ(fixture.window.StatusEdit.text, "ReadFlash..." + std::string(32, '.'));
     EXPECT_EQ(fixture.Count("ReadFlash"), 64U);
 }
@@ -81,7 +81,7 @@ TEST(SectorProgram, FlashLeftWrittenBySmallSectorsGetsAChipEraseAfterwards) {
         R"({"chip": "kxt861", "flash": {"sectorEraseUnit": 4096,
             "regions": [{"random": 3, "length": 65536}]}})");
     const auto image = PatternImage(65536);
-    EXPECT_EQ(SectorProgram(fixture.window, fixture.path, image), 1);
+    EXPECT_TRUE(SectorProgram(fixture.window, fixture.path, image));
     EXPECT_EQ(fixture.Flash(), image);
     EXPECT_EQ(fixture.Count("EraseFlashChip"), 1U);
     EXPECT_EQ(fixture.Count("ReadFlash"), 12U) << "blank check, second blank check, verify";
@@ -104,7 +104,7 @@ class SectorProgramFailure : public ::testing::TestWithParam<FailureCase> {};
 
 TEST_P(SectorProgramFailure, EndsAtOnceWithItsProgressSoFar) {
     SectorFixture fixture(GetParam().device);
-    EXPECT_EQ(SectorProgram(fixture.window, fixture.path, PatternImage(65536)), 0);
+    EXPECT_FALSE(SectorProgram(fixture.window, fixture.path, PatternImage(65536)));
     EXPECT_EQ(fixture.window.FwUpdatBar.position, GetParam().expectedPosition);
     EXPECT_EQ(fixture.window.StatusEdit.text,
               GetParam().expectedDots < 0 ? ""
@@ -136,29 +136,29 @@ TEST(SectorProgram, ARefusedChipEraseLeavesTheVerdictToTheComparison) {
     SectorFixture fixture(
         R"({"chip": "kxt861", "flash": {"sectorEraseUnit": 4096, "fill": 0},
             "faults": [{"command": "EraseFlashChip"}]})");
-    EXPECT_EQ(SectorProgram(fixture.window, fixture.path, PatternImage(65536)), 0);
+    EXPECT_FALSE(SectorProgram(fixture.window, fixture.path, PatternImage(65536)));
     EXPECT_EQ(fixture.Count("WriteFlash"), 8U) << "the writing goes on";
     EXPECT_EQ(fixture.window.FwUpdatBar.position, 60);
 }
 
 TEST(SectorProgram, AnEmptyImageFailsAtTheBlankCheck) {
     SectorFixture fixture(kOldFirmware);
-    EXPECT_EQ(SectorProgram(fixture.window, fixture.path, {}), 0);
+    EXPECT_FALSE(SectorProgram(fixture.window, fixture.path, {}));
     EXPECT_EQ(fixture.Count("WriteFlash"), 0U);
 }
 
 TEST(SectorProgram, ProgressIsInvisibleWhileTheBarIsHidden) {
     SectorFixture fixture(kOldFirmware);
     fixture.window.FwUpdatBar.shown = false;
-    ASSERT_EQ(SectorProgram(fixture.window, fixture.path, PatternImage(65536)), 1);
+    ASSERT_TRUE(SectorProgram(fixture.window, fixture.path, PatternImage(65536)));
     EXPECT_EQ(fixture.window.FwUpdatBar.position, 20);
 }
 
 TEST(ReadFlashWithStatus, AnUnreadyDeviceOnlyLeavesATraceAndCutsTheLastPage) {
     SectorFixture fixture(R"({"chip": "kxt861", "busyStatusReads": 600, "flash": {"fill": "0x3C"}})");
     std::vector<std::uint8_t> destination(20000 + 1, 0);
-    EXPECT_EQ(ReadFlashWithStatus(fixture.window, fixture.path, 0,
-                                  std::span(destination).first(20000)), 1);
+    EXPECT_TRUE(ReadFlashWithStatus(fixture.window, fixture.path, 0,
+                                    std::span(destination).first(20000)));
     EXPECT_EQ(fixture.emulated.ui.traces, std::vector<std::string>{"0.1 Device initial not ready!!"});
     EXPECT_EQ(destination[19999], 0x3C);
     EXPECT_EQ(destination[20000], 0x00) << "the last page is cut to the destination";
