@@ -152,7 +152,10 @@ void MainWindow::BuildWindow() {
                    Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(ToQString(layout::kCaption));
     setWindowIcon(QIcon(ToQString(layout::kIconResource)));
-    setBackgroundRole(QPalette::Button);
+    // The button-face colour as the window's own, so texts keep their window roles.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
     setAutoFillBackground(true);
     setFont(MakeFont(layout::kWindowFont));
 
@@ -215,7 +218,6 @@ void MainWindow::BuildWindow() {
     navy.setColor(QPalette::Window, kNavy);
     Panel1_.setPalette(navy);
     RdPanel_.setFrameStyle(QFrame::Panel | QFrame::Raised);
-    RdPanel_.setBackgroundRole(QPalette::Button);
     RdPanel_.setAutoFillBackground(true);
 }
 

@@ -125,6 +125,25 @@ INSTANTIATE_TEST_SUITE_P(
                   kRed, nullptr, false, false, false, false, true}),
     [](const auto& param) { return std::string(param.param.name); });
 
+// Counts the pixels of the window that are drawn in pure red.
+int RedPixels(QWidget& widget) {
+    const QImage image = widget.grab().toImage();
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            red += image.pixelColor(x, y) == kRed ? 1 : 0;
+        }
+    }
+    return red;
+}
+
+TEST_F(MainWindowTest, FailureTextsAreDrawnInRedAndThePromptIsNot) {
+    window.Render(samples::NothingToUpdate(samples::kNoDeviceText));
+    EXPECT_GT(RedPixels(window), 50);
+    window.Render(samples::Ready());
+    EXPECT_EQ(RedPixels(window), 0);
+}
+
 TEST_F(MainWindowTest, ControlsSitAtTheirDesignedPlaces) {
     window.Render(samples::Updating(20));
     EXPECT_EQ(Control<QProgressBar>("FwUpdatBar").geometry(), QRect(40, 32, 337, 25));
