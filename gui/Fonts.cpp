@@ -10,17 +10,17 @@ void InstallFontSubstitutions() {
     for (const auto face : layout::kMetricCompatibleFaces) {
         faces.push_back(ToQString(face));
     }
-    for (const auto& spec : {layout::kWindowFont, layout::kMessageFont}) {
-        if (QFont::substitutes(ToQString(spec.family)) != faces) {
-            QFont::removeSubstitutions(ToQString(spec.family));
-            QFont::insertSubstitutions(ToQString(spec.family), faces);
+    for (const auto& choice : {layout::kWindowFont, layout::kMessageFont}) {
+        if (QFont::substitutes(ToQString(choice.family)) != faces) {
+            QFont::removeSubstitutions(ToQString(choice.family));
+            QFont::insertSubstitutions(ToQString(choice.family), faces);
         }
     }
 }
 
-QFont MakeFont(const layout::FontSpec& spec) {
-    QFont font(ToQString(spec.family));
-    font.setPixelSize(spec.pixelHeight);
+QFont MakeFont(const layout::FontChoice& choice) {
+    QFont font(ToQString(choice.family));
+    font.setPixelSize(choice.pixelHeight);
     return font;
 }
 

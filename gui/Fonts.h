@@ -10,6 +10,6 @@ namespace kxt::gui {
 // the width they were laid out for. Safe to call more than once.
 void InstallFontSubstitutions();
 
-QFont MakeFont(const layout::FontSpec& spec);
+QFont MakeFont(const layout::FontChoice& choice);
 
 }  // namespace kxt::gui

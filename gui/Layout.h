@@ -29,14 +29,14 @@ inline constexpr int kClientWidth = app::kClientWidth;
 
 // Fonts: family and character height in pixels. "MS Sans Serif" and "Arial" are
 // mapped to metric-compatible faces where they are missing.
-struct FontSpec {
+struct FontChoice {
     std::string_view family;
     int pixelHeight;
 };
-inline constexpr FontSpec kWindowFont{"MS Sans Serif", 11};
-inline constexpr FontSpec kMessageFont{"Arial", 19};
-inline constexpr FontSpec kButtonFont{"Arial", 13};
-inline constexpr FontSpec kSizeListFont{"MS Sans Serif", 13};
+inline constexpr FontChoice kWindowFont{"MS Sans Serif", 11};
+inline constexpr FontChoice kMessageFont{"Arial", 19};
+inline constexpr FontChoice kButtonFont{"Arial", 13};
+inline constexpr FontChoice kSizeListFont{"MS Sans Serif", 13};
 inline constexpr std::string_view kMetricCompatibleFaces[] = {"Liberation Sans", "Arial"};
 
 // What the user sees. The designed geometry overlaps on purpose: the progress bar
