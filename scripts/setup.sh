@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
   libudev-dev umockdev libumockdev-dev
+  qt6-base-dev fonts-liberation2
 )
 
 missing=()
