@@ -43,8 +43,18 @@ public:
     void ExitBtnClick() { closeRequested_ = true; }
     bool CloseRequested() const { return closeRequested_; }
 
-    // The engineering panel's "RD Version" box: opens or closes the panel.
+    // The engineering panel. The view sets a control's new state (checked, chosen
+    // item) first, then calls its handler.
+    // "RD Version": opens or closes the panel.
     void RdCheckBoxClick();
+    // "Erase All Flash Only " (tag 0) and "Backup Old Firmware Only" (tag 1).
+    void EraseOnlyCheckClick(CheckBox& sender);
+    void LoadBtnClick();
+    void BackupBtnClick();
+    // "Run": the older update paths, by chip class.
+    void UpdateBtnClick();
+    void FwSizeCheckChange();
+    void FwPgSizeCheckChange();
 
     bool IsUpdatableChip(const os::DevicePath& path);
     bool IsFirmwareCurrent(const os::DevicePath& path);
@@ -70,6 +80,8 @@ private:
     bool UpdateKXT861(const os::DevicePath& path, std::uint8_t revision);
     bool UpdateKXT850(const os::DevicePath& path);
     void ShowUpdateResult(bool updated, const os::DevicePath& path);
+    // The engineering panel's dispatch by class; the result is not used.
+    void RunOlderPath(const os::DevicePath& path);
 
     // One handler at a time: a click that arrives inside a run (through a view that
     // lets events through) is dropped, a scan is held back until the run has shown

@@ -30,7 +30,8 @@ constexpr std::uint8_t kOptionBit2 = 0x04;
 }  // namespace
 
 void TK71xFwTool::EraseButtonClick() {
-    if (busy_) {
+    // A click queued behind a run that already ended must not start another one.
+    if (busy_ || !EraseButton.shown || !EraseButton.enabled) {
         return;
     }
     busy_ = true;

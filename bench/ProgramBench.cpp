@@ -43,6 +43,9 @@ public:
     void DebugTrace(std::string_view) override {}
     void SetTimer(int, std::chrono::milliseconds) override {}
     void KillTimer(int) override {}
+    std::optional<std::string> ChooseOpenFile(const std::string&, std::string_view) override {
+        return std::nullopt;
+    }
 };
 
 // A fresh emulated enclosure for each programming.

@@ -13,6 +13,10 @@ public:
     void DebugTrace(std::string_view text) override;
     void SetTimer(int, std::chrono::milliseconds) override {}
     void KillTimer(int) override {}
+    // The command line takes file names as options; it has no dialog.
+    std::optional<std::string> ChooseOpenFile(const std::string&, std::string_view) override {
+        return std::nullopt;
+    }
 
     bool verbose = false;
 };

@@ -78,7 +78,8 @@ void QtUiServices::KillTimer(int id) {
 std::optional<std::string> QtUiServices::ChooseOpenFile(const std::string& initialFolder,
                                                         std::string_view filter) {
     std::optional<std::string> chosen;
-    const QString folder = QString::fromStdString(initialFolder);
+    const QString folder = initialFolder.empty() ? QCoreApplication::applicationDirPath()
+                                                 : QString::fromStdString(initialFolder);
     const QString nameFilter = QtNameFilter(filter);
     RunOnGuiThread(
         [&] {

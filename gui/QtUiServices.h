@@ -33,10 +33,8 @@ class QtUiServices final : public QObject, public os::UiServices {
     void SetTimer(int id, std::chrono::milliseconds delay) override;
     void KillTimer(int id) override;
 
-    // A file-open dialog with a filter written as "Name|*.ext|Name|*.*"; the chosen
-    // file, or none when the user cancels.
     std::optional<std::string> ChooseOpenFile(const std::string& initialFolder,
-                                              std::string_view filter);
+                                              std::string_view filter) override;
 
   private:
     void RunOnGuiThread(const std::function<void()>& work, Qt::ConnectionType elsewhere);

@@ -28,11 +28,18 @@ public:
     void DebugTrace(std::string_view text) override { traces.emplace_back(text); }
     void SetTimer(int id, std::chrono::milliseconds delay) override { timers[id] = delay; }
     void KillTimer(int id) override { timers.erase(id); }
+    std::optional<std::string> ChooseOpenFile(const std::string& initialFolder,
+                                              std::string_view filter) override {
+        dialogs.push_back({initialFolder, std::string(filter)});
+        return chosenFile;
+    }
 
     std::vector<ShownMessage> messages;
     std::vector<std::string> traces;
     std::map<int, std::chrono::milliseconds> timers;
     int pendingMessagePasses = 0;
+    std::vector<std::pair<std::string, std::string>> dialogs;  // folder, filter
+    std::optional<std::string> chosenFile;                     // what the "user" picks
 };
 
 // Firmware images given by the test instead of compiled in.

@@ -22,6 +22,9 @@ class VirtualTimerUi final : public os::UiServices {
     void DebugTrace(std::string_view) override {}
     void SetTimer(int id, Milliseconds delay) override { deadlines_[id] = now_ + delay; }
     void KillTimer(int id) override { deadlines_.erase(id); }
+    std::optional<std::string> ChooseOpenFile(const std::string&, std::string_view) override {
+        return std::nullopt;
+    }
 
     void Advance(Milliseconds duration, const TimerHandler& deliver) {
         const Milliseconds end = now_ + duration;
