@@ -63,28 +63,28 @@ void TK71xFwTool::EraseOnlyCheckClick(CheckBox& sender) {
     Redraw();
 }
 
-void TK71xFwTool::LoadBtnClick() {
+bool TK71xFwTool::ChooseFileInto(Edit& field) {
     StatusEdit.text.clear();
     const auto chosen = GetPlatform().ui.ChooseOpenFile(kProgramFolder, kFileFilter);
-    if (!chosen) {
-        Redraw();
-        return;
+    if (chosen) {
+        field.text = *chosen;
     }
-    FwFilenameEdit.text = *chosen;
-    UpdateBtnCheck();
-    UpdateBtn.enabled = true;
+    return chosen.has_value();
+}
+
+void TK71xFwTool::LoadBtnClick() {
+    if (ChooseFileInto(FwFilenameEdit)) {
+        // The field's change handler.
+        UpdateBtnCheck();
+        UpdateBtn.enabled = true;
+    }
     Redraw();
 }
 
 void TK71xFwTool::BackupBtnClick() {
-    StatusEdit.text.clear();
-    const auto chosen = GetPlatform().ui.ChooseOpenFile(kProgramFolder, kFileFilter);
-    if (!chosen) {
-        Redraw();
-        return;
+    if (ChooseFileInto(BackupFileEdit)) {
+        UpdateBtn.enabled = true;
     }
-    BackupFileEdit.text = *chosen;
-    UpdateBtn.enabled = true;
     Redraw();
 }
 
@@ -102,12 +102,7 @@ void TK71xFwTool::UpdateBtnClick() {
         RunOlderPath(*selected);
     }
     UpdateBtn.enabled = true;
-    busy_ = false;
-    Redraw();
-    if (rescanDue_) {
-        rescanDue_ = false;
-        RefreshBtnClick();
-    }
+    EndOperation();
 }
 
 void TK71xFwTool::FwSizeCheckChange() { ApplyChoice(FwSizeCheck, kFirmwareSizes, Settings().FirmwareSize); }

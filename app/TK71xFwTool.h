@@ -82,6 +82,10 @@ private:
     void ShowUpdateResult(bool updated, const os::DevicePath& path);
     // The engineering panel's dispatch by class; the result is not used.
     void RunOlderPath(const os::DevicePath& path);
+    // The file dialog of "Load File" and "Browse"; true when a file was chosen.
+    bool ChooseFileInto(Edit& field);
+    // The end of a run: a scan held back during it runs now.
+    void EndOperation();
 
     // One handler at a time: a click that arrives inside a run (through a view that
     // lets events through) is dropped, a scan is held back until the run has shown

@@ -52,6 +52,10 @@ void TK71xFwTool::EraseButtonClick() {
     FwUpdatBar.shown = false;
     ShowUpdateResult(updated, path);
     EraseButton.enabled = true;
+    EndOperation();
+}
+
+void TK71xFwTool::EndOperation() {
     busy_ = false;
     Redraw();
     if (rescanDue_) {
