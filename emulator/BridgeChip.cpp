@@ -207,7 +207,7 @@ ChipReply BridgeChip::Execute(ChipCommand command, const os::ScsiCommand& reques
         case ChipCommand::EraseFlashChip: flash_.EraseAll(); return {true, 0};
         case ChipCommand::EraseFlashSector: {
             const FlashSector sector = personality_.flashPart.SectorAt(BigEndian(cdb.subspan(3, 3)));
-            flash_.EraseUnit(sector.start, sector.size);
+            flash_.EraseRange(sector.start, sector.size);
             return {true, 0};
         }
         case ChipCommand::SendSpiOpcode: {
