@@ -10,7 +10,7 @@ namespace kxt::emulator {
 // so writing over unerased data leaves the AND of old and new. Addresses wrap at
 // the end of the array, as a serial flash's address counter does.
 class NorFlash {
-  public:
+public:
     explicit NorFlash(std::size_t size, std::uint8_t fill = 0xFF) : bytes_(size, fill) {}
 
     std::size_t Size() const { return bytes_.size(); }
@@ -27,7 +27,7 @@ class NorFlash {
     std::span<std::uint8_t> Bytes() { return bytes_; }
     std::span<const std::uint8_t> Bytes() const { return bytes_; }
 
-  private:
+private:
     std::vector<std::uint8_t> bytes_;
 };
 

@@ -19,7 +19,7 @@ namespace kxt::testing {
 
 // Every text the status field showed, in order, each change once.
 class StatusHistory final : public app::WindowObserver {
-  public:
+public:
     void Redraw(const app::WindowControls& controls) override {
         if (texts.empty() || texts.back() != controls.StatusEdit.text) {
             texts.push_back(controls.StatusEdit.text);
@@ -37,7 +37,7 @@ struct NotedMessage {
 
 // Message boxes with the moment they came, measured in requests sent so far.
 class NotingUi final : public os::UiServices {
-  public:
+public:
     explicit NotingUi(emulator::EmulatedBus& bus) : bus_(bus) {}
     void ShowMessage(std::string_view text, std::string_view caption,
                      os::MessageIcon icon) override {
@@ -52,14 +52,14 @@ class NotingUi final : public os::UiServices {
     std::vector<std::string> traces;
     int pendingMessagePasses = 0;
 
-  private:
+private:
     emulator::EmulatedBus& bus_;
 };
 
 // A directory of its own under the system's temporary directory, removed with
 // its content at the end.
 class ScratchDirectory {
-  public:
+public:
     ScratchDirectory() {
         std::random_device random;
         path_ = std::filesystem::temp_directory_path() /
@@ -82,13 +82,13 @@ class ScratchDirectory {
         return entries;
     }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 
 // Runs a test inside a directory and returns to the previous one afterwards.
 class CurrentDirectoryGuard {
-  public:
+public:
     explicit CurrentDirectoryGuard(const std::filesystem::path& directory)
         : previous_(std::filesystem::current_path()) {
         std::filesystem::current_path(directory);
@@ -97,7 +97,7 @@ class CurrentDirectoryGuard {
     CurrentDirectoryGuard(const CurrentDirectoryGuard&) = delete;
     CurrentDirectoryGuard& operator=(const CurrentDirectoryGuard&) = delete;
 
-  private:
+private:
     std::filesystem::path previous_;
 };
 
