@@ -3,6 +3,7 @@
 #include "cli/IdentifyCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/InspectCommand.h"
+#include "cli/RdCommand.h"
 #include "cli/Session.h"
 
 int main(int argc, char** argv) {
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     kxt::cli::AddIdentifyCommand(app, options, exitStatus);
     kxt::cli::AddListCommand(app, options, exitStatus);
     kxt::cli::AddInspectCommand(app, exitStatus);
+    kxt::cli::AddRdCommand(app, options, exitStatus);
 
     CLI11_PARSE(app, argc, argv);
     return exitStatus;
