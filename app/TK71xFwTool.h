@@ -86,6 +86,9 @@ private:
     bool ChooseFileInto(Edit& field);
     // The end of a run: a scan held back during it runs now.
     void EndOperation();
+    // False, with the reason in a message box, when this build must not program
+    // the device (stand-in firmware, real hardware).
+    bool ProgrammingAllowed();
 
     // One handler at a time: a click that arrives inside a run (through a view that
     // lets events through) is dropped, a scan is held back until the run has shown

@@ -1,5 +1,6 @@
 #include <array>
 
+#include "app/ExternalFlashUpdate.h"
 #include "app/SectorProgramming.h"
 #include "app/TK71xFwTool.h"
 #include "app/WindowTexts.h"
@@ -65,17 +66,29 @@ void TK71xFwTool::EndOperation() {
 }
 
 bool TK71xFwTool::RunUpdate(const os::DevicePath& path) {
-    const os::Platform& p = GetPlatform();
     const ChipClass chipClass = device::ClassOf(ChipId);
-    if (chipClass != ChipClass::ChipKXT861 && chipClass != ChipClass::ChipKXT850) {
+    const bool externalFlash = chipClass == ChipClass::ChipKX40712 ||
+                               chipClass == ChipClass::ChipKXR741 || chipClass == ChipClass::ChipKXR743;
+    if (chipClass != ChipClass::ChipKXT861 && chipClass != ChipClass::ChipKXT850 && !externalFlash) {
         return false;
     }
+    if (!ProgrammingAllowed()) {
+        return false;
+    }
+    if (externalFlash) {
+        return UpdateExternalFlash(*this, path) == 1;
+    }
+    return chipClass == ChipClass::ChipKXT861 ? UpdateKXT861(path, device::RevisionOf(ChipId))
+                                              : UpdateKXT850(path);
+}
+
+bool TK71xFwTool::ProgrammingAllowed() {
+    const os::Platform& p = GetPlatform();
     if (const auto refusal = device::ProgrammingRefusal(p)) {
         p.ui.ShowMessage(*refusal, texts::kErrorCaption, os::MessageIcon::Error);
         return false;
     }
-    return chipClass == ChipClass::ChipKXT861 ? UpdateKXT861(path, device::RevisionOf(ChipId))
-                                              : UpdateKXT850(path);
+    return true;
 }
 
 // The device keeps its own settings where the merge table says so; a block that

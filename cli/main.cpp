@@ -4,6 +4,7 @@
 #include "cli/IdentifyCommand.h"
 #include "cli/InspectCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/RdCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/UpdateCommand.h"
 #include "cli/Session.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     kxt::cli::AddDumpCommand(app, options, exitStatus);
     kxt::cli::AddScanCommand(app, options, exitStatus);
     kxt::cli::AddUpdateCommand(app, options, exitStatus);
+    kxt::cli::AddRdCommand(app, options, exitStatus);
 
     CLI11_PARSE(app, argc, argv);
     return exitStatus;

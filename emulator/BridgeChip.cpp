@@ -210,7 +210,7 @@ ChipReply BridgeChip::Execute(ChipCommand command, const os::ScsiCommand& reques
             return {true, 0, false, {.chipErases = 1}};
         case ChipCommand::EraseFlashSector: {
             const FlashSector sector = personality_.flashPart.SectorAt(BigEndian(cdb.subspan(3, 3)));
-            flash_.EraseUnit(sector.start, sector.size);
+            flash_.EraseRange(sector.start, sector.size);
             return {true, 0, false, {.sectorErases = 1}};
         }
         case ChipCommand::SendSpiOpcode: {

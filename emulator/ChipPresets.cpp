@@ -1,10 +1,12 @@
 #include "emulator/ChipPresets.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string_view>
 
 #include "emulator/IdentityRecord.h"
+#include "emulator/SpiFlashPart.h"
 
 namespace kxt::emulator {
 namespace {
@@ -33,7 +35,7 @@ struct ChipPreset {
 };
 
 // clang-format off
-constexpr std::array<ChipPreset, 16> kPresets{{
+constexpr std::array<ChipPreset, 17> kPresets{{
     // name            product          INQUIRY  identity record                      recordless legacy  chip information
     {"kx40712",       "KX40712 SATA",  "k712",  {},                                   false, {},     "k712C1\0\0"sv},
     {"kx40714",       "KX40714 SATA",  "",      IdentityAnswer{"714", '0'},           false, 0x00,   ""},
@@ -41,6 +43,7 @@ constexpr std::array<ChipPreset, 16> kPresets{{
     {"kx40719",       "KX40719 SATA",  "",      {},                                   false, {},     "k719C0\0\0"sv},
     {"kx40708",       "KX40708 SATA",  "k708",  {},                                   false, {},     ""},
     {"kxr741",        "KXR741 SATA",   "k741",  {},                                   false, {},     "k741N\0\0\0"sv},
+    {"kxr741-rev2",   "KXR741 SATA",   "k741",  {},                                   false, {},     "k741N1\0\0"sv},
     {"kxr743",        "KXR743 SATA",   "k743",  IdentityAnswer{"743", '1'},           false, {},     ""},
     {"kxr745",        "KXR745 SATA",   "",      IdentityAnswer{"745", '0'},           false, 0x00,   ""},
     {"kxr746",        "KXR746 SATA",   "k746",  {},                                   false, {},     ""},
@@ -54,6 +57,45 @@ constexpr std::array<ChipPreset, 16> kPresets{{
                                                                                       false, 0x00,   ""},
 }};
 // clang-format on
+
+// The flash behind each older bridge: a serial part (32 KB sector-erase units) for
+// the external-flash chips, the parallel part of the internal-ROM chips, which
+// take ROM commands only after the switch to the internal ROM.
+struct PresetFlash {
+    std::string_view name;
+    std::string_view serialPart;      // empty: none
+    std::optional<int> parallelPart;  // none: no internal ROM
+};
+
+// clang-format off
+constexpr std::array<PresetFlash, 8> kPresetFlash{{
+    {"kx40712",     "PMC",     {}},
+    {"kx40714",     "",        0},
+    {"kx40716",     "ST",      {}},
+    {"kx40719",     "MXIC",    {}},
+    {"kxr741",      "WINBOND", {}},
+    {"kxr741-rev2", "WINBOND", {}},
+    {"kxr743",      "EON",     {}},
+    {"kx40714-usb", "",        0},
+}};
+// clang-format on
+
+void ApplyFlash(std::string_view name, Personality& p) {
+    const auto flash =
+        std::find_if(kPresetFlash.begin(), kPresetFlash.end(),
+                     [name](const PresetFlash& entry) { return entry.name == name; });
+    if (flash == kPresetFlash.end()) {
+        return;
+    }
+    if (!flash->serialPart.empty()) {
+        p.flashPart = *FindSpiFlashPart(std::string(flash->serialPart));
+        p.reportedFlashType = p.flashPart.makerCode;
+    }
+    if (flash->parallelPart) {
+        p.parallelFlashPart = flash->parallelPart;
+        p.needsRomSwitch = true;
+    }
+}
 
 void Apply(const ChipPreset& preset, Personality& p) {
     p.product = std::string(preset.product);
@@ -81,6 +123,7 @@ bool ApplyChipPreset(const std::string& name, Personality& p) {
     for (const ChipPreset& preset : kPresets) {
         if (preset.name == name) {
             Apply(preset, p);
+            ApplyFlash(name, p);
             return true;
         }
     }

@@ -33,6 +33,18 @@ void NorFlash::EraseUnit(std::uint32_t address, std::uint32_t unitSize) {
               bytes_.begin() + static_cast<std::ptrdiff_t>(end), 0xFF);
 }
 
-void NorFlash::EraseAll() { std::fill(bytes_.begin(), bytes_.end(), 0xFF); }
+void NorFlash::EraseRange(std::uint32_t start, std::uint32_t length) {
+    if (bytes_.empty()) {
+        return;
+    }
+    const std::size_t from = start % bytes_.size();
+    const std::size_t end = std::min<std::size_t>(bytes_.size(), from + length);
+    std::fill(bytes_.begin() + static_cast<std::ptrdiff_t>(from),
+              bytes_.begin() + static_cast<std::ptrdiff_t>(end), 0xFF);
+}
+
+void NorFlash::EraseAll() {
+    std::fill(bytes_.begin(), bytes_.end(), 0xFF);
+}
 
 }  // namespace kxt::emulator

@@ -18,6 +18,10 @@ public:
     void Program(std::uint32_t address, std::span<const std::uint8_t> data);
     // Erases the unit of `unitSize` bytes that holds `address`.
     void EraseUnit(std::uint32_t address, std::uint32_t unitSize);
+    // Erases `length` bytes from `start` (wrapped like any address), for sectors
+    // that are not aligned to their size (boot-sector layouts); stops at the end of
+    // the array.
+    void EraseRange(std::uint32_t start, std::uint32_t length);
     void EraseAll();
 
     std::span<std::uint8_t> Bytes() { return bytes_; }

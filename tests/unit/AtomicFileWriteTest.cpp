@@ -1,0 +1,78 @@
+#include "app/AtomicFileWrite.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <vector>
+
+#include "tests/support/OlderPathFixture.h"
+
+namespace kxt::app {
+namespace {
+
+using testing::PatternImage;
+using testing::ReadWholeFile;
+using testing::ScratchDirectory;
+
+TEST(WriteFileAtomically, ReplacesALongerFileByExactlyTheNewBytesAndLeavesNothingElse) {
+    ScratchDirectory scratch;
+    const auto target = scratch.Path() / "backup.bin";
+    ASSERT_TRUE(WriteFileAtomically(target, PatternImage(100000, 1)));
+    const auto bytes = PatternImage(65536, 2);
+    ASSERT_TRUE(WriteFileAtomically(target, bytes));
+    EXPECT_EQ(ReadWholeFile(target), bytes);
+    EXPECT_EQ(scratch.Entries(), std::vector<std::filesystem::path>{target});
+}
+
+struct UnwritableCase {
+    const char* name;
+    std::filesystem::path (*target)(const std::filesystem::path& scratch);
+};
+
+class WriteFileAtomicallyFailure : public ::testing::TestWithParam<UnwritableCase> {};
+
+TEST_P(WriteFileAtomicallyFailure, ReportsItAndLeavesTheDirectoryAsItWas) {
+    ScratchDirectory scratch;
+    std::filesystem::create_directory(scratch.Path() / "folder");
+    std::ofstream(scratch.Path() / "kept.bin") << "old";
+    const auto before = scratch.Entries();
+
+    EXPECT_FALSE(WriteFileAtomically(GetParam().target(scratch.Path()), PatternImage(4096)));
+
+    auto after = scratch.Entries();
+    std::sort(after.begin(), after.end());
+    auto expected = before;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(after, expected);
+    EXPECT_TRUE(std::filesystem::is_empty(scratch.Path() / "folder"));
+    EXPECT_EQ(ReadWholeFile(scratch.Path() / "kept.bin"),
+              (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, WriteFileAtomicallyFailure,
+    ::testing::Values(UnwritableCase{"FolderMissing",
+                                     [](const std::filesystem::path& scratch) {
+                                         return scratch / "missing" / "backup.bin";
+                                     }},
+                      UnwritableCase{
+                          "NameOfAFolder",
+                          [](const std::filesystem::path& scratch) { return scratch / "folder"; }},
+                      UnwritableCase{"InsideProc",
+                                     [](const std::filesystem::path&) {
+                                         return std::filesystem::path(
+                                             "/proc/kxtfw-no-such-folder/backup.bin");
+                                     }}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(UnusedFileName, CountsUpPastNamesThatAreTaken) {
+    ScratchDirectory scratch;
+    EXPECT_EQ(UnusedFileName(scratch.Path(), "nvram", ".bak"), scratch.Path() / "nvram.bak");
+    std::ofstream(scratch.Path() / "nvram.bak") << "1";
+    std::ofstream(scratch.Path() / "nvram-1.bak") << "2";
+    EXPECT_EQ(UnusedFileName(scratch.Path(), "nvram", ".bak"), scratch.Path() / "nvram-2.bak");
+}
+
+}  // namespace
+}  // namespace kxt::app
