@@ -25,7 +25,7 @@ int Dump(Session& session, const os::DevicePath& path, const DumpRequest& reques
         std::cerr << "kxtfw: " << path << ": reading the flash failed; " << request.output
                   << " was not written\n";
         if (!p.scsi.PermissionDenials().empty()) {
-            std::cerr << "kxtfw: " << PermissionHint() << '\n';
+            std::cerr << "kxtfw: " << PermissionHint(p) << '\n';
         }
         return 1;
     }

@@ -29,7 +29,7 @@ int Identify(Session& session, const os::DevicePath& path) {
     if (!device::Inquiry(p, path, inquiry)) {
         std::cerr << "kxtfw: " << path << ": no answer to INQUIRY\n";
         if (!p.scsi.PermissionDenials().empty()) {
-            std::cerr << "kxtfw: " << PermissionHint() << '\n';
+            std::cerr << "kxtfw: " << PermissionHint(p) << '\n';
         }
         return 1;
     }
@@ -41,7 +41,7 @@ int Identify(Session& session, const os::DevicePath& path) {
     if (!device::ReadFirmwareIdentity(p, path, identity.bytes, transferred)) {
         std::cout << "identity:      no answer\n";
         if (!p.scsi.PermissionDenials().empty()) {
-            std::cerr << "kxtfw: " << PermissionHint() << '\n';
+            std::cerr << "kxtfw: " << PermissionHint(p) << '\n';
         }
         return 1;
     }

@@ -24,7 +24,7 @@ void PrintPermissionDenials(const os::Platform& p) {
     }
     std::cerr << "kxtfw: no access to";
     for (const os::DevicePath& path : denied) std::cerr << ' ' << path;
-    std::cerr << "; their chips could not be identified.\nkxtfw: " << PermissionHint() << '\n';
+    std::cerr << "; their chips could not be identified.\nkxtfw: " << PermissionHint(p) << '\n';
 }
 
 int List(Session& session) {

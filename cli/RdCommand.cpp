@@ -111,7 +111,7 @@ int Run(Session& session, RdAction action, const RdOptions& rd) {
                   << static_cast<unsigned>(chipClass)
                   << ") is not one of the older bridges (classes 1, 2, 3, 4, 6, 7, 18)\n";
         if (!p.scsi.PermissionDenials().empty()) {
-            std::cerr << "kxtfw: " << PermissionHint() << '\n';
+            std::cerr << "kxtfw: " << PermissionHint(p) << '\n';
         }
         return 2;
     }

@@ -1,5 +1,7 @@
 #include "cli/Session.h"
 
+#include <unistd.h>
+
 #include <iostream>
 
 #include "emulator/Scenario.h"
@@ -83,7 +85,12 @@ void RunInSession(const SessionOptions& options, int& exitStatus,
     }
 }
 
-std::string PermissionHint() {
+std::string PermissionHint(const os::Platform& platform) {
+    // Emulated refusals play an ordinary user's view of real devices.
+    if (geteuid() == 0 && !platform.scsi.Emulated()) {
+        return "the system refused access to the device even to root: a container or a "
+               "security policy (device cgroup, SELinux, AppArmor) keeps it away";
+    }
     return "the device refused access: run as root, or grant the program CAP_SYS_RAWIO and "
            "read-write access to the /dev/sg node (the kernel refuses vendor commands to "
            "ordinary users)";

@@ -48,7 +48,7 @@ private:
 };
 
 // What to tell a user whose requests were refused for lack of permission.
-std::string PermissionHint();
+std::string PermissionHint(const os::Platform& platform);
 
 // Runs one command on a fresh session and sets its exit status: 2 when the
 // session cannot be set up, else the command's status, made 1 when the trace or

@@ -27,7 +27,7 @@ void PrintScanWarnings(const app::TK71xFwTool& window, const os::Platform& platf
                   << " more USB storage device(s) left out: at most 16 are handled at a time\n";
     }
     if (!platform.scsi.PermissionDenials().empty()) {
-        std::cerr << "kxtfw: some devices could not be examined: " << PermissionHint() << '\n';
+        std::cerr << "kxtfw: some devices could not be examined: " << PermissionHint(platform) << '\n';
     }
 }
 
