@@ -26,8 +26,7 @@ class ProgramDevices {
   public:
     // Null, with `error` set, when the options do not fit or the scenario cannot be
     // loaded.
-    static std::unique_ptr<ProgramDevices> Create(const DeviceOptions& options,
-                                                  std::string& error);
+    static std::unique_ptr<ProgramDevices> Create(const DeviceOptions& options, std::string& error);
 
     // The platform with the given user-interface services; it refers to this object.
     os::Platform MakePlatform(os::UiServices& ui);

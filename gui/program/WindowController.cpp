@@ -52,14 +52,16 @@ void WindowController::Guarded(const std::function<void()>& work) {
 void WindowController::Construct() {
     Guarded([this] { tool_ = std::make_unique<app::TK71xFwTool>(platform_, settings_, &window_); });
     if (!tool_) {
-        QMetaObject::invokeMethod(this, [this] { Finish(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Finish(); }, Qt::QueuedConnection);
         return;
     }
     if (options_.engineering) {
         tool_->RdCheckBox.shown = true;
     }
     const app::WindowControls built = *tool_;
-    QMetaObject::invokeMethod(this, [this, built] { FormCreate(built); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, built] { FormCreate(built); }, Qt::QueuedConnection);
 }
 
 void WindowController::FormCreate(const app::WindowControls& built) {
@@ -93,7 +95,8 @@ void WindowController::CloseOnWorker() {
         return;  // closed already
     }
     tool_.reset();  // releases vendor mode on the last scan's release list
-    QMetaObject::invokeMethod(this, [this] { Finish(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Finish(); }, Qt::QueuedConnection);
 }
 
 void WindowController::Finish() {

@@ -109,7 +109,7 @@ class WindowController final : public QObject, public WindowActions {
     bool finished_ = false;
 
     std::unique_ptr<app::TK71xFwTool> tool_;  // created, used and destroyed on the worker
-    WorkerThread worker_;  // last: its jobs end before anything above goes away
+    WorkerThread worker_;                     // last: its jobs end before anything above goes away
 };
 
 }  // namespace kxt::gui

@@ -16,7 +16,9 @@ TEST(EmulatedTimeFollowerTest, VirtualClockFollowsRealTimeAndAResetChipReturnsWh
         emulated.AddDevice(R"({"id": "kxt850", "chip": "kxt850", "reattachDelayMs": 500})");
     std::vector<emulator::DeviceChange> changes;
     emulated.bus.SetChangeListener(
-        [&changes](const os::DevicePath&, emulator::DeviceChange change) { changes.push_back(change); });
+        [&changes](const os::DevicePath&, emulator::DeviceChange change) {
+            changes.push_back(change);
+        });
 
     auto realNow = std::chrono::steady_clock::time_point{} + 1h;
     gui::EmulatedTimeFollower follower(emulated.bus, [&realNow] { return realNow; });
@@ -34,7 +36,8 @@ TEST(EmulatedTimeFollowerTest, VirtualClockFollowsRealTimeAndAResetChipReturnsWh
     realNow += 1ms;
     follower.Follow();
     EXPECT_EQ(emulated.clock.Elapsed() - before, 500ms);
-    EXPECT_EQ(changes, (std::vector{emulator::DeviceChange::Removal, emulator::DeviceChange::Arrival}));
+    EXPECT_EQ(changes,
+              (std::vector{emulator::DeviceChange::Removal, emulator::DeviceChange::Arrival}));
 
     realNow += 10s;
     follower.Follow();
