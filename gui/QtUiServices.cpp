@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 
 #include "gui/QtText.h"
@@ -34,6 +35,8 @@ void QtUiServices::ShowMessage(std::string_view text, std::string_view caption,
         [&] {
             // No owner window, as the boxes have always been; still modal to the program.
             QMessageBox box(qtIcon, title, message, QMessageBox::Ok);
+            // A plain OK button, as the boxes have always had; some styles add an icon.
+            box.button(QMessageBox::Ok)->setIcon(QIcon());
             box.exec();
         },
         Qt::BlockingQueuedConnection);
