@@ -50,6 +50,13 @@ std::optional<fs::path> UnusedFileName(const fs::path& directory, std::string_vi
 }
 
 bool WriteFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes) {
+    // Only a file is replaced: a name that is a device node, a directory or a link
+    // to something else is refused rather than swapped for a regular file.
+    std::error_code status;
+    const fs::file_status existing = fs::symlink_status(target, status);
+    if (fs::exists(existing) && !fs::is_regular_file(existing)) {
+        return false;
+    }
     // Hidden and beside the target, so the rename stays within one file system.
     const std::optional<fs::path> temporary =
         UnusedFileName(target.parent_path(), "." + target.filename().string(), kTemporaryExtension);

@@ -62,6 +62,10 @@ bool TK71xFwTool::IsFirmwareCurrent(const os::DevicePath& path) {
         if (!device::ReadFlashArea(p, path, 0, flash)) {
             return false;
         }
+        // Without an embedded image nothing is current, whatever the flash holds.
+        if (imageSize == 0) {
+            return false;
+        }
         if (kxt850) {
             return SameBytes(flash, image, 0, kKXT850ComparedBytes);
         }
@@ -133,8 +137,9 @@ void TK71xFwTool::ExamineDevices(std::vector<os::DevicePath>& paths, bool& alrea
         ToLower(path);
         std::array<std::uint8_t, 40> inquiry{};
         if (device::Inquiry(p, path, inquiry)) {
-            displayName.assign(inquiry.begin() + kDisplayNameOffset,
-                               inquiry.begin() + kDisplayNameOffset + kDisplayNameLength);
+            // A name shorter than its field ends at its first zero byte.
+            const auto first = inquiry.begin() + kDisplayNameOffset;
+            displayName.assign(first, std::find(first, first + kDisplayNameLength, 0));
         }
         DeviceTable[listed_] = {path, ""};
         device::EnableVendorMode(p, path);

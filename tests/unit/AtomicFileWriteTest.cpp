@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "tests/support/OlderPathFixture.h"
@@ -65,6 +67,23 @@ INSTANTIATE_TEST_SUITE_P(
                                              "/proc/kxtfw-no-such-folder/backup.bin");
                                      }}),
     [](const auto& param) { return std::string(param.param.name); });
+
+TEST(WriteFileAtomically, RefusesANameThatIsNotAFile) {
+    const auto directory = std::filesystem::temp_directory_path() / "kxtfw-atomic-link-test";
+    std::filesystem::remove_all(directory);
+    std::filesystem::create_directories(directory);
+    { std::ofstream(directory / "real.bin") << "keep"; }
+    std::filesystem::create_symlink(directory / "real.bin", directory / "link.bin");
+    const std::vector<std::uint8_t> bytes{1, 2, 3};
+
+    EXPECT_FALSE(WriteFileAtomically(directory / "link.bin", bytes));
+    EXPECT_FALSE(WriteFileAtomically(directory, bytes));
+
+    EXPECT_TRUE(std::filesystem::is_symlink(directory / "link.bin"));
+    std::ifstream kept(directory / "real.bin");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep");
+    std::filesystem::remove_all(directory);
+}
 
 TEST(UnusedFileName, CountsUpPastNamesThatAreTaken) {
     ScratchDirectory scratch;

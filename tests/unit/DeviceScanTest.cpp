@@ -118,6 +118,21 @@ TEST(DeviceScan, EveryCdromInterfaceGetsVendorModeAndIsReleasedAtTheEnd) {
     EXPECT_EQ(disables[0].path, stick);
 }
 
+TEST(DeviceScan, AKXT850WithoutEmbeddedImageIsListedEvenWithAnEmptyFlash) {
+    WindowFixture f;
+    f.emulated.firmware = testing::InMemoryFirmware();
+    f.Add(R"({"chip": "kxt850", "flash": {"fill": 0}})");
+    EXPECT_EQ(f.Open().DeviceList.items.size(), 1U);
+}
+
+TEST(DeviceScan, ADisplayNameEndsAtItsFirstZeroByte) {
+    WindowFixture f;
+    f.Add(R"({"chip": "kxt850", "vendor": "Kav", "product": "Box"})");
+    const auto path = f.emulated.bus.Devices().back()->path;
+    f.emulated.Device(path).chip.MutablePersonality().vendor = std::string("Kav\0\0\0\0\0", 8);
+    EXPECT_EQ(f.Open().DeviceList.items.at(0), "<<USB>> Kav");
+}
+
 TEST(DeviceScan, AKXT861WithoutEmbeddedImageIsAlwaysListed) {
     WindowFixture f;
     f.Add(R"({"chip": "kxt861"})");
