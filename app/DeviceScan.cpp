@@ -131,7 +131,10 @@ void TK71xFwTool::ExamineDevices(std::vector<os::DevicePath>& paths, bool& alrea
     DeviceList.items.clear();
     std::string displayName;
     for (os::DevicePath& path : paths) {
-        if (!IsUpdatableChip(path)) {
+        const bool listable = mode_ == WindowMode::Engineering
+                                  ? device::ClassOf(device::IdentifyChip(p, path)) != ChipClass::ChipUnknown
+                                  : IsUpdatableChip(path);
+        if (!listable) {
             continue;
         }
         ToLower(path);

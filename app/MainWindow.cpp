@@ -4,9 +4,10 @@
 namespace kxt::app {
 
 TK71xFwTool::TK71xFwTool(const os::Platform& platform, ProcessSettings& settings,
-                         WindowObserver* observer)
-    : SharedWindowState(platform, settings) {
+                         WindowObserver* observer, WindowMode mode)
+    : SharedWindowState(platform, settings), mode_(mode) {
     SetObserver(observer);
+    RdCheckBox.shown = mode_ == WindowMode::Engineering;
     EraseOnly = EraseOnlyCheck.checked ? 1 : 0;
     RefreshBtnClick();
     RdCheckBoxClick();
@@ -22,8 +23,12 @@ TK71xFwTool::~TK71xFwTool() {
 // it away, opening it gives it back (set, not added, so repeated clicks cannot drift).
 void TK71xFwTool::RdCheckBoxClick() {
     RdPanel.shown = RdCheckBox.checked;
+    if (mode_ == WindowMode::Engineering) {
+        ShowEngineeringControls(RdCheckBox.checked);
+    }
     if (RdCheckBox.checked) {
-        clientHeight = kDesignedClientHeight;
+        // In engineering mode the band of window controls and the panel below it.
+        clientHeight = kDesignedClientHeight + (mode_ == WindowMode::Engineering ? kRdPanelHeight : 0);
         Redraw();
         return;
     }
@@ -33,6 +38,15 @@ void TK71xFwTool::RdCheckBoxClick() {
     FwFilenameEdit.enabled = true;
     UpdateBtn.enabled = false;
     UpdateBtnCheck();
+}
+
+void TK71xFwTool::ShowEngineeringControls(bool shown) {
+    for (auto* list : {&DeviceList, &FlashTypeList, &FwPgSizeCheck}) list->shown = shown;
+    for (auto* button : {&RefreshBtn, &LoadBtn, &UpdateBtn}) button->shown = shown;
+    for (auto* edit : {&ChipLabelEdit, &DiskLetterLable, &FwVerLableEdit, &StatusEdit, &FwFilenameEdit}) {
+        edit->shown = shown;
+    }
+    for (auto* label : {&FlashTypeLabel, &diskLabel, &Label1}) label->shown = shown;
 }
 
 }  // namespace kxt::app

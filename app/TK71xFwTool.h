@@ -13,6 +13,12 @@ namespace kxt::app {
 
 inline constexpr std::size_t kDeviceTableSize = 16;
 
+// Engineering: "RD Version" is offered, the scan lists every bridge it can name
+// (not only those that need the update), and the open panel brings the Run,
+// file and device controls with it, so the older update paths can be reached on
+// purpose. Normal is the window as users see it.
+enum class WindowMode { Normal, Engineering };
+
 struct DeviceTableEntry {
     os::DevicePath path;       // lower case
     std::string driveLetters;  // shown in "Drives "; nothing fills it
@@ -26,7 +32,7 @@ public:
     // Builds the window as designed, runs the first scan and closes the
     // engineering panel, as the window does before it is first shown.
     TK71xFwTool(const os::Platform& platform, ProcessSettings& settings,
-                WindowObserver* observer = nullptr);
+                WindowObserver* observer = nullptr, WindowMode mode = WindowMode::Normal);
     // Releases vendor mode on the devices of the last scan's release list.
     ~TK71xFwTool();
     TK71xFwTool(const TK71xFwTool&) = delete;
@@ -93,6 +99,9 @@ private:
     // One handler at a time: a click that arrives inside a run (through a view that
     // lets events through) is dropped, a scan is held back until the run has shown
     // its end.
+    void ShowEngineeringControls(bool shown);
+
+    WindowMode mode_ = WindowMode::Normal;
     bool busy_ = false;
     bool rescanDue_ = false;
     bool closeRequested_ = false;

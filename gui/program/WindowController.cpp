@@ -50,14 +50,15 @@ void WindowController::Guarded(const std::function<void()>& work) {
 }
 
 void WindowController::Construct() {
-    Guarded([this] { tool_ = std::make_unique<app::TK71xFwTool>(platform_, settings_, &window_); });
+    const app::WindowMode mode =
+        options_.engineering ? app::WindowMode::Engineering : app::WindowMode::Normal;
+    Guarded([this, mode] {
+        tool_ = std::make_unique<app::TK71xFwTool>(platform_, settings_, &window_, mode);
+    });
     if (!tool_) {
         QMetaObject::invokeMethod(
             this, [this] { Finish(); }, Qt::QueuedConnection);
         return;
-    }
-    if (options_.engineering) {
-        tool_->RdCheckBox.shown = true;
     }
     const app::WindowControls built = *tool_;
     QMetaObject::invokeMethod(

@@ -315,12 +315,16 @@ TEST_F(WindowControllerTest, EngineeringOptionShowsRdVersionWhichOpensAndClosesT
     EXPECT_FALSE(SeenControls().contains("RdPanel"));
 
     Click("RdCheckBox");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return Window().height() == 229; }, kWaitMs));
+    // The band of engineering controls (Run, device list, files) and the panel below it.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Window().height() == 229 + 129; }, kWaitMs));
     EXPECT_TRUE(SeenControls().contains("RdPanel"));
+    EXPECT_TRUE(SeenControls().contains("UpdateBtn"));
+    EXPECT_TRUE(SeenControls().contains("DeviceList"));
 
     Click("RdCheckBox");
     ASSERT_TRUE(QTest::qWaitFor([this] { return Window().height() == 100; }, kWaitMs));
     EXPECT_FALSE(SeenControls().contains("RdPanel"));
+    EXPECT_FALSE(SeenControls().contains("UpdateBtn"));
     EXPECT_EQ(LabelText("devLable"), samples::kReadyText);
 }
 

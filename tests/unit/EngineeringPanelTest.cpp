@@ -211,3 +211,39 @@ TEST(EngineeringPanel, AFreshWindowStartsWithTheDefaultSizes) {
 
 }  // namespace
 }  // namespace kxt::app
+
+namespace kxt::app {
+namespace {
+
+TEST(EngineeringMode, ListsOlderBridgesAndRunReachesTheirPath) {
+    testing::WindowFixture f;
+    f.Add(R"({"chip": "kx40712", "flash": {"fill": 255}})");
+    f.emulated.firmware.Add("FW", "FW719", std::vector<std::uint8_t>(32768, 0x5A));
+    TK71xFwTool window(f.emulated.platform, f.settings, nullptr, WindowMode::Engineering);
+    EXPECT_TRUE(window.RdCheckBox.shown);
+    ASSERT_EQ(window.ListedDevices(), 1U);
+    EXPECT_EQ(window.ChipLabelEdit.text, "KX40712 Series");
+
+    window.RdCheckBox.checked = true;
+    window.RdCheckBoxClick();
+    EXPECT_TRUE(window.UpdateBtn.shown && window.DeviceList.shown && window.StatusEdit.shown);
+    EXPECT_EQ(window.clientHeight, 229 + 129);
+
+    window.UpdateBtn.enabled = true;
+    window.UpdateBtnClick();
+    EXPECT_EQ(window.StatusEdit.text, "Programming Success!!");
+    const auto flash = f.emulated.Device(window.DeviceTable[0].path).chip.Flash().Bytes();
+    EXPECT_EQ(flash[0], 0x5A);
+    EXPECT_EQ(flash[32767], 0x5A);
+}
+
+TEST(EngineeringMode, TheNormalWindowListsOnlyTheCurrentChips) {
+    testing::WindowFixture f;
+    f.Add(R"({"chip": "kx40712"})");
+    TK71xFwTool& window = f.Open();
+    EXPECT_FALSE(window.RdCheckBox.shown);
+    EXPECT_EQ(window.ListedDevices(), 0U);
+}
+
+}  // namespace
+}  // namespace kxt::app
