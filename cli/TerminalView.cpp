@@ -15,6 +15,11 @@ TerminalView::~TerminalView() {
 
 void TerminalView::Redraw(const app::WindowControls& controls) {
     const int position = controls.FwUpdatBar.shown ? controls.FwUpdatBar.position : -1;
+    if (position < 0 && barDrawn_) {
+        // The bar is gone: end its line before anything else is printed.
+        std::cerr << '\n';
+        barDrawn_ = false;
+    }
     if (position < 0 || position == lastPosition_) {
         return;
     }

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "app/TK71xFwTool.h"
-#include "app/WindowTexts.h"
 #include "cli/TerminalView.h"
 #include "cli/WindowReport.h"
 
@@ -24,7 +23,7 @@ struct UpdateOptions {
 };
 
 bool Confirmed(const std::string& name) {
-    std::cout << "Update the firmware of" << name.substr(app::texts::kListItemPrefix.size() - 1)
+    std::cout << "Update the firmware of " << name
               << "?\nDo not unplug the enclosure while it runs. Proceed? [y/N] " << std::flush;
     std::string answer;
     std::getline(std::cin, answer);
