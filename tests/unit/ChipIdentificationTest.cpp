@@ -133,7 +133,7 @@ TEST_P(IdentifyChipCase, GivesClassAndRevisionWithTheExpectedRequests) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, IdentifyChipCase, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& test) { return test.param.name; });
 
 TEST(IdentifyChip, FailureBoxIsTheErrorBoxWithItsText) {
     testing::EmulatedPlatform emu;

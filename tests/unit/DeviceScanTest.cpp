@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(Lengths, ReadinessVersion,
                          ::testing::Values(VersionCase{"Twelve", 12, "Ver 1.05"},
                                            VersionCase{"Thirteen", 13, "Ver 2.00.00"},
                                            VersionCase{"Sixteen", 16, "Ver 2.03.04"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace kxt::app

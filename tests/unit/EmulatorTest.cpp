@@ -180,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RomCase{"AtmelCyclesOnPmcPart", 1, 0, true, false, false},
                       RomCase{"ZeroCyclesForUnknownType", 0, 7, true, false, false},
                       RomCase{"NothingBeforeTheSwitch", 0, 0, false, false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(EmulatedBus, WritesItsCommandLogAndSavesEachFlash) {
     testing::EmulatedPlatform emulated;

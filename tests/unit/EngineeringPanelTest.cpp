@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeListCase{"Kx40719Neither", ChipClass::ChipKX40719, false, false, false},
                       SizeListCase{"Kx40712Backup", ChipClass::ChipKX40712, true, false, false},
                       SizeListCase{"Kxt850EraseOnly", ChipClass::ChipKXT850, false, true, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(EngineeringPanel, BackupOnlyEnablesRunWithoutAnyDevice) {
     WindowFixture f;

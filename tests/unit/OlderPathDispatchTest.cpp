@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DispatchCase{"NvramFamily", ChipClass::ChipKXR741, "", 1},
                       DispatchCase{"InternalRom", ChipClass::ChipKX40714Usb, "Load defaut Fw file Error!!", 0},
                       DispatchCase{"NotAnOlderChip", ChipClass::ChipKXT861, "", 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(UpdateRun, SendsTheExternalFlashChipsToTheirPath) {
     WindowFixture f;

@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"MissingFlashFile",
                   R"({"devices": [{"flash": {"regions": [{"file": "no-such-file.bin"}]}}]})",
                   "cannot read"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(Scenario, AMissingFileIsNamed) {
     VirtualClock clock;

@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"VerifyDiffers",
                     R"({"chip": "kxt861", "faults": [{"kind": "corrupt-read", "command": "ReadFlash", "occurrence": 7, "offset": 5}]})",
                     60, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(SectorProgram, ARefusedChipEraseLeavesTheVerdictToTheComparison) {
     SectorFixture fixture(

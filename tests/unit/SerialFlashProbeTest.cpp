@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "faults": [{"command": "ReadSpiResponse", "occurrence": 2},
                                  {"command": "SendSpiOpcode", "occurrence": 3}]})",
                   true, 4, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace kxt::device

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Directions, SgIoHeader,
                                            HeaderCase{"Out", DataDirection::Out, 64, SG_DXFER_TO_DEV},
                                            HeaderCase{"InNone", DataDirection::In, 0, SG_DXFER_NONE},
                                            HeaderCase{"OutNone", DataDirection::Out, 0, SG_DXFER_NONE}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 struct ResultCase {
     const char* name;
@@ -99,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"DriverTimeout", 0, 0, 0, 0, 6, 16, false, EIO, 0},
         ResultCase{"IoctlRefusedWithoutRawIo", -1, EPERM, 0, 0, 0, 0, false, EPERM, 0},
         ResultCase{"IoctlFailed", -1, EIO, 0, 0, 0, 0, false, EIO, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(LinuxScsiPassThrough, AnOpenRefusedForPermissionIsReportedAndTouchesNothing) {
     int seenFlags = 0;

@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"BlockReadFails", R"([{"command": "ReadFlashBlock", "occurrence": 1}])", 0},
         // Every attempt's first write fails: three attempts, one write each.
         FailureCase{"WritesFail", R"([{"command": "WriteFlashBlock", "occurrence": 0}])", 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(KXT850Update, NoEmbeddedImageMeansNothingIsWritten) {
     WindowFixture f;
@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionCase{"RegisterClear", false, false, false, 0x06},
                       OptionCase{"BothSetNewBlockClear", true, true, false, 0x04},
                       OptionCase{"BothSetNewBlockSet", true, true, true, 0x06}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(KXT861Update, SucceedsBySectorsWithoutAResetAndKeepsTheBarAtMostFull) {
     WindowFixture f;

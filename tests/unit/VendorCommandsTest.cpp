@@ -126,9 +126,9 @@ TEST_P(CommandWire, SendsExactlyTheCommandBlockDirectionLengthAndTimeout) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCommand, CommandWire, ::testing::ValuesIn(Cases()),
-                         [](const auto& info) {
+                         [](const auto& test) {
                              std::string name;
-                             for (char c : std::string(info.param.name)) {
+                             for (char c : std::string(test.param.name)) {
                                  name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                              }
                              return name;
