@@ -26,8 +26,9 @@ TEST(KernelNameOrder, IsAStrictOrder) {
     for (const auto& a : names) {
         EXPECT_FALSE(KernelNameLess(a, a)) << a;
         for (const auto& b : names) {
-            if (a != b)
+            if (a != b) {
                 EXPECT_NE(KernelNameLess(a, b), KernelNameLess(b, a)) << a << " " << b;
+            }
         }
     }
 }
