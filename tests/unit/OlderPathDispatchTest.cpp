@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/HardwareLookingBus.h"
 #include "tests/support/WindowFixture.h"
 
 namespace kxt::app {
@@ -62,26 +63,11 @@ TEST(UpdateRun, SendsTheExternalFlashChipsToTheirPath) {
 namespace kxt::app {
 namespace {
 
-// The emulated devices presented as hardware, to see what a stand-in build does
-// with a real enclosure.
-class AsHardware final : public os::ScsiPassThrough {
-public:
-    explicit AsHardware(os::ScsiPassThrough& inner) : inner_(inner) {}
-    os::OpenResult Open(const os::DevicePath& path, os::ShareMode mode) override {
-        return inner_.Open(path, mode);
-    }
-    std::vector<os::DevicePath> PermissionDenials() const override { return inner_.PermissionDenials(); }
-    bool Emulated() const override { return false; }
-
-private:
-    os::ScsiPassThrough& inner_;
-};
-
 TEST(StandInBuild, RefusesToUpdateRealHardwareWithAClearMessage) {
     testing::WindowFixture f;
     f.emulated.firmware.standIn = true;
     f.Add(R"({"chip": "kxt850", "flash": {"fill": 0}})");
-    AsHardware hardware(f.emulated.bus);
+    testing::HardwareLookingBus hardware(f.emulated.bus);
     const os::Platform platform{hardware, f.emulated.clock, f.emulated.firmware, f.emulated.ui,
                                 f.emulated.bus};
     TK71xFwTool window(platform, f.settings);
