@@ -209,12 +209,6 @@ TEST(EngineeringPanel, AFreshWindowStartsWithTheDefaultSizes) {
     EXPECT_EQ(window.FwPgSizeCheck.items[static_cast<std::size_t>(window.FwPgSizeCheck.index)], "16 KB");
 }
 
-}  // namespace
-}  // namespace kxt::app
-
-namespace kxt::app {
-namespace {
-
 TEST(EngineeringMode, ListsOlderBridgesAndRunReachesTheirPath) {
     testing::WindowFixture f;
     f.Add(R"({"chip": "kx40712", "flash": {"fill": 255}})");

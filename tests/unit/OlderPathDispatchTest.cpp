@@ -57,12 +57,6 @@ TEST(UpdateRun, SendsTheExternalFlashChipsToTheirPath) {
     EXPECT_EQ(f.FlashChanges(), 0U);
 }
 
-}  // namespace
-}  // namespace kxt::app
-
-namespace kxt::app {
-namespace {
-
 TEST(StandInBuild, RefusesToUpdateRealHardwareWithAClearMessage) {
     testing::WindowFixture f;
     f.emulated.firmware.standIn = true;
