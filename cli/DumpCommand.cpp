@@ -51,24 +51,16 @@ void AddDumpCommand(CLI::App& app, const SessionOptions& options, int& exitStatu
     command->add_option("--length", request->length, "Bytes to read (default 65536; 0x... allowed)")
         ->check(CLI::Range(std::uint32_t{1}, kFlashAddressSpace));
     command->callback([&options, &exitStatus, request] {
-        std::string error;
-        auto session = Session::Create(options, error);
-        if (!session) {
-            std::cerr << "kxtfw: " << error << '\n';
-            exitStatus = 2;
-            return;
-        }
-        std::optional<os::DevicePath> target = request->path.empty()
-                                                   ? session->DefaultPath()
-                                                   : std::optional<os::DevicePath>(request->path);
-        if (!target) {
-            std::cerr << "kxtfw: name a device, e.g. kxtfw dump /dev/sg1 -o flash.bin\n";
-            exitStatus = 2;
-            return;
-        }
-        exitStatus = Dump(*session, *target, *request);
-        if (!session->Finish() && exitStatus == 0)
-            exitStatus = 1;
+        RunInSession(options, exitStatus, [&request](Session& session) {
+            const std::optional<os::DevicePath> target =
+                request->path.empty() ? session.DefaultPath()
+                                      : std::optional<os::DevicePath>(request->path);
+            if (!target) {
+                std::cerr << "kxtfw: name a device, e.g. kxtfw dump /dev/sg1 -o flash.bin\n";
+                return 2;
+            }
+            return Dump(session, *target, *request);
+        });
     });
 }
 

@@ -142,15 +142,8 @@ void AddAction(CLI::App& rd, const char* name, const char* description, RdAction
     auto* command = rd.add_subcommand(name, description);
     command->fallthrough();
     command->callback([&options, &exitStatus, action, rdOptions] {
-        std::string error;
-        auto session = Session::Create(options, error);
-        if (!session) {
-            std::cerr << "kxtfw: " << error << '\n';
-            exitStatus = 2;
-            return;
-        }
-        exitStatus = Run(*session, action, *rdOptions);
-        if (!session->Finish() && exitStatus == 0) exitStatus = 1;
+        RunInSession(options, exitStatus,
+                     [action, &rdOptions](Session& session) { return Run(session, action, *rdOptions); });
     });
 }
 
